@@ -1,0 +1,27 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include <boost/crc.hpp>
+
+namespace payload {
+
+// The CRC-32 of zlib and IEEE 802.3, fed piece by piece.
+class crc32 {
+public:
+    void update(const void* bytes, std::size_t count) noexcept { engine_.process_bytes(bytes, count); }
+    std::uint32_t value() const noexcept { return engine_.checksum(); }
+
+private:
+    // Reflected, polynomial 0x04C11DB7, register from 0xFFFFFFFF, result inverted; a
+    // 256-entry table built once.
+    boost::crc_32_type engine_;
+};
+
+// The CRC-32 of a whole file, read in 4096-byte blocks. A file that another process holds
+// (sharing violation) is tried again after a second, four attempts in all; every other
+// failure raises a filesystem_error with the file's path at once.
+std::uint32_t file_crc32(const std::wstring& path);
+
+} // namespace payload

@@ -1,0 +1,139 @@
+#include "payload/destination.h"
+
+#include <iterator>
+
+#include "payload/compress_error.h"
+#include "payload/platform.h"
+
+namespace payload {
+namespace {
+
+// CSIDL values of the special folders.
+constexpr int csidl_personal = 0x05;
+constexpr int csidl_desktopdirectory = 0x10;
+constexpr int csidl_appdata = 0x1A;
+constexpr int csidl_common_desktopdirectory = 0x19;
+constexpr int csidl_common_appdata = 0x23;
+constexpr int csidl_windows = 0x24;
+constexpr int csidl_system = 0x25;
+constexpr int csidl_program_files = 0x26;
+constexpr int csidl_program_files_common = 0x2B;
+constexpr int csidl_common_documents = 0x2E;
+
+bool is_absolute(const std::wstring& path)
+{
+    // A root name (a drive or a network share) with a root separator right after it.
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    if (path.size() >= 3 && path[1] == L':' && separator(path[2]))
+        return true;
+    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) {
+        const std::size_t share = path.find_first_of(L"\\/", 2);
+        return share != std::wstring::npos && path.find_first_of(L"\\/", share + 1) != std::wstring::npos;
+    }
+#ifndef _WIN32
+    return !path.empty() && path[0] == L'/';
+#else
+    return false;
+#endif
+}
+
+std::wstring sample_base(const destination_roots& roots)
+{
+    if (roots.sample_path.empty())
+        return special_folder(csidl_common_desktopdirectory, csidl_desktopdirectory);
+    if (is_absolute(roots.sample_path))
+        return roots.sample_path;
+    return join_path(special_folder(csidl_common_desktopdirectory, csidl_desktopdirectory), roots.sample_path);
+}
+
+std::wstring token_base(const std::wstring& token, const destination_roots& roots)
+{
+    if (token == L"<InstallPath>")
+        return roots.install_path;
+    if (token == L"<SamplePath>")
+        return sample_base(roots);
+    if (token == L"<ProgramFiles>")
+        return special_folder(csidl_program_files);
+    if (token == L"<ProgramCommon>")
+        return special_folder(csidl_program_files_common);
+    if (token == L"<CommonData>")
+        return special_folder(csidl_common_appdata, csidl_appdata);
+    if (token == L"<UserData>")
+        return special_folder(csidl_appdata);
+    if (token == L"<CommonDocuments>")
+        return special_folder(csidl_common_documents, csidl_personal);
+    if (token == L"<Documents>")
+        return special_folder(csidl_personal);
+    if (token == L"<CommonDesktop>")
+        return special_folder(csidl_common_desktopdirectory, csidl_desktopdirectory);
+    if (token == L"<Desktop>")
+        return special_folder(csidl_desktopdirectory);
+    if (token == L"<WinDir>")
+        return special_folder(csidl_windows);
+    if (token == L"<System>")
+        return special_folder(csidl_system);
+    if (token == L"<Temporary>")
+        return roots.temporary_path.empty() ? roots.install_path : roots.temporary_path;
+    return {}; // an unknown token simply disappears
+}
+
+} // namespace
+
+std::vector<std::wstring> split_path(const std::wstring& path)
+{
+    std::vector<std::wstring> elements;
+    std::size_t begin = 0;
+    while (begin <= path.size()) {
+        std::size_t end = path.find_first_of(L"\\/", begin);
+        if (end == std::wstring::npos)
+            end = path.size();
+        if (end > begin)
+            elements.push_back(path.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    return elements;
+}
+
+std::wstring last_element(const std::wstring& path)
+{
+    std::vector<std::wstring> elements = split_path(path);
+    return elements.empty() ? std::wstring() : std::move(elements.back());
+}
+
+std::wstring join_path(const std::wstring& base, const std::wstring& element)
+{
+    if (base.empty())
+        return element;
+    if (element.empty())
+        return base;
+    const wchar_t last = base.back();
+    if (last == L'\\' || last == L'/')
+        return base + element;
+    return base + platform::path_separator + element;
+}
+
+std::wstring special_folder(int csidl, std::optional<int> fallback)
+{
+    std::wstring folder = platform::query_special_folder(csidl);
+    if (folder.empty() && fallback)
+        folder = platform::query_special_folder(*fallback);
+    if (folder.empty())
+        raise(compress_errc::unexpected_error);
+    return folder;
+}
+
+std::wstring resolve_destination(const std::wstring& folder, const destination_roots& roots)
+{
+    const std::vector<std::wstring> elements = split_path(folder);
+    if (elements.empty())
+        return folder;
+    const std::wstring& first = elements.front();
+    if (first.front() != L'<' || first.back() != L'>')
+        return folder;
+    std::wstring result = token_base(first, roots);
+    for (auto element = std::next(elements.begin()); element != elements.end(); ++element)
+        result = join_path(result, *element);
+    return result;
+}
+
+} // namespace payload

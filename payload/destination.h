@@ -1,0 +1,30 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace payload {
+
+// The three folders that come from the user's choices and the run.
+struct destination_roots {
+    std::wstring install_path;
+    std::wstring sample_path;    // relative: a folder name below the desktop
+    std::wstring temporary_path; // empty: files for the temporary folder go to install_path
+};
+
+// Path elements, split on "\" and "/" alike; empty elements are dropped.
+std::vector<std::wstring> split_path(const std::wstring& path);
+
+// The last element of a path: the file name of a source path.
+std::wstring last_element(const std::wstring& path);
+
+// `base` followed by `element` as a sub-folder.
+std::wstring join_path(const std::wstring& base, const std::wstring& element);
+
+// The folder of a CSIDL value, else of the fallback's; raises unexpected_error when neither exists.
+std::wstring special_folder(int csidl, std::optional<int> fallback = std::nullopt);
+
+// The real folder that a stored destination folder stands for. Creates nothing.
+std::wstring resolve_destination(const std::wstring& folder, const destination_roots& roots);
+
+} // namespace payload

@@ -1,0 +1,86 @@
+#include "payload/extract.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "payload/archive_writer.h"
+#include "payload/bzip2_reader.h"
+#include "payload/compress_error.h"
+
+namespace payload {
+namespace {
+
+constexpr std::size_t piece_size = 4096;
+
+void offer(archive_writer& writer, const char* bytes, std::int64_t count)
+{
+    // The writer takes one phase at a time, and none at all when it completes an empty
+    // entry: offer the rest again until it is taken.
+    while (count > 0) {
+        const std::int64_t taken = writer.write(bytes, count);
+        bytes += taken;
+        count -= taken;
+    }
+}
+
+std::wstring failure_path(const std::exception& e, const archive_writer* writer)
+{
+    if (writer) {
+        if (const archive_entry* entry = writer->current_entry())
+            return entry->destination;
+    }
+    if (const auto* fs_error = dynamic_cast<const std::filesystem::filesystem_error*>(&e))
+        return fs_error->path1().wstring();
+    return {};
+}
+
+} // namespace
+
+bool extract_archive(std::istream& source, const destination_roots& roots, const extract_callback& callback)
+{
+    const auto notify = [&callback](const notification& n) {
+        if (callback)
+            callback(n);
+    };
+    std::unique_ptr<archive_writer> writer;
+    try {
+        notify(notification::make_started());
+        writer = std::make_unique<archive_writer>(roots);
+        writer->set_callback(callback);
+
+        bzip2_reader reader(source);
+        char piece[piece_size];
+        while (const std::size_t got = reader.read(piece, sizeof piece))
+            offer(*writer, piece, static_cast<std::int64_t>(got));
+        // Empty entries at the very end get no bytes to be called with; they are files too.
+        char none = 0;
+        while (writer->awaits_empty_entry())
+            writer->write(&none, 0);
+        if (!writer->complete())
+            raise(compress_errc::unexpected_error);
+
+        notify(notification::make_finished(reader.bytes_read(), writer->total()));
+        writer.reset();
+        return true;
+    } catch (const std::exception& e) {
+        std::wstring path = failure_path(e, writer.get());
+        writer.reset(); // closes the file being written before anyone looks at it
+        notify(notification::make_error(to_error_code(e), std::move(path)));
+        return false;
+    }
+}
+
+bool test_archive(std::istream& source)
+{
+    try {
+        bzip2_reader reader(source);
+        char piece[piece_size];
+        while (reader.read(piece, sizeof piece) != 0) {
+        }
+    } catch (const std::exception&) {
+        return false;
+    }
+    return !source.fail() && source.rdbuf() && source.rdbuf()->sgetc() == std::char_traits<char>::eof();
+}
+
+} // namespace payload

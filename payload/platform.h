@@ -1,0 +1,83 @@
+#pragma once
+// The engine's few contacts with the operating system. Windows builds use Win32
+// (platform_win32.cpp), host builds POSIX (platform_posix.cpp).
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <system_error>
+
+#include "support/unique_any.h"
+
+namespace payload::platform {
+
+#ifdef _WIN32
+inline constexpr wchar_t path_separator = L'\\';
+#else
+inline constexpr wchar_t path_separator = L'/';
+#endif
+
+std::filesystem::path native_path(const std::wstring& path);
+
+// The folder of a CSIDL value, or an empty string when the system has none.
+std::wstring query_special_folder(int csidl);
+
+#ifndef _WIN32
+// The host has no special folders: the caller says which exist, by CSIDL value.
+void set_special_folders(std::map<int, std::wstring> folders);
+#endif
+
+// An existing regular file (symbolic links followed) loses its read-only state; failures
+// are ignored, the open that follows reports them.
+void make_writable(const std::wstring& path) noexcept;
+
+// Creates the missing folders above `file`; raises a filesystem_error with the system's code.
+void create_parent_folders(const std::wstring& file);
+
+// The runtime library's record of the last failure: the platform error if one is recorded,
+// else errno; empty when neither is. clear_runtime_errors() resets both.
+std::error_code recorded_runtime_error() noexcept;
+void clear_runtime_errors() noexcept;
+
+namespace details {
+struct file_traits {
+#ifdef _WIN32
+    using type = void*;
+    static type invalid() noexcept { return reinterpret_cast<void*>(static_cast<std::intptr_t>(-1)); }
+#else
+    using type = int;
+    static type invalid() noexcept { return -1; }
+#endif
+    static void close(type file) noexcept;
+};
+} // namespace details
+
+using unique_file = tal::unique_any<details::file_traits>;
+
+// A target file, opened for writing with nobody else allowed in, emptied first.
+// Every failure raises a filesystem_error carrying the path and the system's code.
+class output_file {
+public:
+    explicit output_file(const std::wstring& path);
+    void write(const char* bytes, std::size_t count);
+    void close();
+
+private:
+    std::wstring path_;
+    unique_file file_;
+};
+
+// A file opened for reading that others may read too.
+class input_file {
+public:
+    explicit input_file(const std::wstring& path);
+    // Returns the number of bytes read, 0 at the end of the file.
+    std::size_t read(char* bytes, std::size_t count);
+
+private:
+    std::wstring path_;
+    unique_file file_;
+};
+
+} // namespace payload::platform

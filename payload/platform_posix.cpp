@@ -1,0 +1,151 @@
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <mutex>
+
+#include "payload/platform.h"
+
+namespace payload::platform {
+namespace {
+
+std::mutex folders_mutex;
+std::map<int, std::wstring> special_folders;
+
+[[noreturn]] void raise_errno(const char* what, const std::wstring& path)
+{
+    throw std::filesystem::filesystem_error(what, native_path(path),
+                                            std::error_code(errno, std::generic_category()));
+}
+
+} // namespace
+
+std::filesystem::path native_path(const std::wstring& path)
+{
+    // wchar_t holds UTF-32 here; file names on the host are UTF-8.
+    std::string utf8;
+    for (const wchar_t wc : path) {
+        const auto c = static_cast<std::uint32_t>(wc);
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
+            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return std::filesystem::path(utf8);
+}
+
+void set_special_folders(std::map<int, std::wstring> folders)
+{
+    const std::lock_guard lock(folders_mutex);
+    special_folders = std::move(folders);
+}
+
+std::wstring query_special_folder(int csidl)
+{
+    const std::lock_guard lock(folders_mutex);
+    const auto found = special_folders.find(csidl);
+    return found == special_folders.end() ? std::wstring() : found->second;
+}
+
+void make_writable(const std::wstring& path) noexcept
+{
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    const fs::path target = native_path(path);
+    if (fs::is_regular_file(fs::status(target, ignored)))
+        fs::permissions(target, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::add, ignored);
+}
+
+void create_parent_folders(const std::wstring& file)
+{
+    const std::filesystem::path parent = native_path(file).parent_path();
+    if (parent.empty())
+        return;
+    std::error_code error;
+    std::filesystem::create_directories(parent, error);
+    if (error)
+        throw std::filesystem::filesystem_error("cannot create folder", parent, error);
+}
+
+std::error_code recorded_runtime_error() noexcept
+{
+    return errno != 0 ? std::error_code(errno, std::generic_category()) : std::error_code();
+}
+
+void clear_runtime_errors() noexcept
+{
+    errno = 0;
+}
+
+void details::file_traits::close(int file) noexcept
+{
+    const int saved = errno;
+    ::close(file);
+    errno = saved;
+}
+
+output_file::output_file(const std::wstring& path) : path_(path)
+{
+    const std::string name = native_path(path).string();
+    file_.reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    if (!file_)
+        raise_errno("cannot open", path_);
+    // The nearest thing to an exclusive share mode here: an advisory lock taken before
+    // the old content goes.
+    if (::flock(file_.get(), LOCK_EX | LOCK_NB) != 0 || ::ftruncate(file_.get(), 0) != 0)
+        raise_errno("cannot open", path_);
+}
+
+void output_file::write(const char* bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t written = ::write(file_.get(), bytes, count);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            raise_errno("cannot write", path_);
+        }
+        bytes += written;
+        count -= static_cast<std::size_t>(written);
+    }
+}
+
+void output_file::close()
+{
+    if (::close(file_.release()) != 0)
+        raise_errno("cannot close", path_);
+}
+
+input_file::input_file(const std::wstring& path) : path_(path)
+{
+    const std::string name = native_path(path).string();
+    file_.reset(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file_)
+        raise_errno("cannot open", path_);
+}
+
+std::size_t input_file::read(char* bytes, std::size_t count)
+{
+    for (;;) {
+        const ssize_t got = ::read(file_.get(), bytes, count);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
+            raise_errno("cannot read", path_);
+    }
+}
+
+} // namespace payload::platform

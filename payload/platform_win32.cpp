@@ -1,0 +1,178 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "payload/payload_resource.h"
+#include "payload/platform.h"
+#include "support/handles.h"
+
+namespace payload::platform {
+namespace {
+
+[[noreturn]] void raise_last_error(const char* what, const std::wstring& path)
+{
+    const DWORD error = ::GetLastError();
+    throw std::filesystem::filesystem_error(what, std::filesystem::path(path),
+                                            std::error_code(static_cast<int>(error), std::system_category()));
+}
+
+BOOL CALLBACK find_captioned_window(HWND window, LPARAM found)
+{
+    const HWND root = ::GetAncestor(window, GA_ROOTOWNER);
+    if (root && (::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+        *reinterpret_cast<HWND*>(found) = root;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The window that the shell's folder query may use as its owner, as message boxes do.
+HWND owner_window()
+{
+    HWND owner = ::GetActiveWindow();
+    if (owner)
+        owner = ::GetAncestor(owner, GA_ROOTOWNER);
+    else
+        ::EnumThreadWindows(::GetCurrentThreadId(), find_captioned_window, reinterpret_cast<LPARAM>(&owner));
+    return owner ? ::GetLastActivePopup(owner) : nullptr;
+}
+
+} // namespace
+
+std::filesystem::path native_path(const std::wstring& path)
+{
+    return std::filesystem::path(path);
+}
+
+std::wstring query_special_folder(int csidl)
+{
+    wchar_t folder[MAX_PATH] = {};
+    // The result code is not enough: some systems answer S_FALSE or S_OK with nothing;
+    // the folder exists when the buffer has been written.
+    ::SHGetFolderPathW(owner_window(), csidl, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return folder;
+}
+
+void make_writable(const std::wstring& path) noexcept
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+        && (attributes & FILE_ATTRIBUTE_READONLY))
+        ::SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+}
+
+void create_parent_folders(const std::wstring& file)
+{
+    const std::size_t end = file.find_last_of(L"\\/");
+    if (end == std::wstring::npos || end == 0)
+        return;
+    const std::wstring parent = file.substr(0, end);
+    const DWORD attributes = ::GetFileAttributesW(parent.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return;
+    if (parent.size() == 2 && parent[1] == L':')
+        return; // a drive: nothing to create
+    create_parent_folders(parent);
+    if (!::CreateDirectoryW(parent.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        raise_last_error("cannot create folder", parent);
+}
+
+std::error_code recorded_runtime_error() noexcept
+{
+    if (_doserrno != 0)
+        return {static_cast<int>(_doserrno), std::system_category()};
+    if (errno != 0)
+        return {errno, std::generic_category()};
+    return {};
+}
+
+void clear_runtime_errors() noexcept
+{
+    _doserrno = 0;
+    errno = 0;
+    ::SetLastError(ERROR_SUCCESS);
+}
+
+void details::file_traits::close(void* file) noexcept
+{
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(file);
+    ::SetLastError(error);
+}
+
+output_file::output_file(const std::wstring& path) : path_(path)
+{
+    // No sharing: nobody may read a file while it is being written. OPEN_ALWAYS and an
+    // explicit truncation, because CREATE_ALWAYS refuses existing hidden or system files.
+    file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file_ || !::SetEndOfFile(file_.get()))
+        raise_last_error("cannot open", path_);
+}
+
+void output_file::write(const char* bytes, std::size_t count)
+{
+    DWORD written = 0;
+    if (!::WriteFile(file_.get(), bytes, static_cast<DWORD>(count), &written, nullptr))
+        raise_last_error("cannot write", path_);
+    if (written != count) {
+        ::SetLastError(ERROR_DISK_FULL);
+        raise_last_error("cannot write", path_);
+    }
+}
+
+void output_file::close()
+{
+    if (!::CloseHandle(file_.release()))
+        raise_last_error("cannot close", path_);
+}
+
+input_file::input_file(const std::wstring& path) : path_(path)
+{
+    file_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file_)
+        raise_last_error("cannot open", path_);
+}
+
+std::size_t input_file::read(char* bytes, std::size_t count)
+{
+    DWORD got = 0;
+    if (!::ReadFile(file_.get(), bytes, static_cast<DWORD>(count), &got, nullptr))
+        raise_last_error("cannot read", path_);
+    return got;
+}
+
+} // namespace payload::platform
+
+namespace payload {
+namespace {
+
+const char* find_payload(HMODULE module, DWORD& size)
+{
+    const HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(payload_resource_name),
+                                       MAKEINTRESOURCEW(payload_resource_type));
+    if (!info)
+        return nullptr;
+    const HGLOBAL loaded = ::LoadResource(module, info);
+    size = ::SizeofResource(module, info);
+    if (!loaded || size == 0)
+        return nullptr;
+    return static_cast<const char*>(::LockResource(loaded));
+}
+
+} // namespace
+
+tal::imemstream open_payload(HMODULE language_module)
+{
+    DWORD size = 0;
+    const char* bytes = language_module ? find_payload(language_module, size) : nullptr;
+    if (!bytes)
+        bytes = find_payload(::GetModuleHandleW(nullptr), size);
+    // Resources stay mapped for the life of the process: the stream reads them in place.
+    return bytes ? tal::imemstream(bytes, size) : tal::imemstream();
+}
+
+} // namespace payload

@@ -1,0 +1,142 @@
+// The packer and the command-line tool, end to end on the host.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+#include "payload/archive_format.h"
+#include "payload/extract.h"
+#include "payload/memstream.h"
+#include "test_support.h"
+#include "tools/inspect.h"
+#include "tools/manifest.h"
+#include "tools/pack.h"
+
+namespace {
+
+struct command_result {
+    int status;
+    std::string output;
+};
+
+command_result run(const std::string& arguments)
+{
+    const std::string command = std::string(PAYLOAD_TOOL) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return {-1, ""};
+    std::string output;
+    char buffer[4096];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+        output.append(buffer, got);
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+class Pack : public ::testing::Test {
+protected:
+    test::temp_folder folder;
+    std::string program = std::string(70000, 'p') + "tail";
+
+    std::filesystem::path manifest()
+    {
+        test::write_file(folder.path() / "in" / "Vantrel.exe", program);
+        test::write_file(folder.path() / "in" / "Empty.lib", "");
+        test::write_file(folder.path() / "in" / "Pic.bmp", "BMpicture");
+        test::write_file(folder.path() / "in" / "DSETUP.dll", "dsetup");
+        const auto path = folder.path() / "in" / "payload.manifest";
+        test::write_file(path, "DSETUP.dll\t<Temporary>\tredistributable\n"
+                               "Empty.lib\t<CommonData>\\Marrowin\\Vantrel\tuser_data\n"
+                               "Pic.bmp\t<UserData>\\Marrowin\\Vantrel\tuser_data\n"
+                               "Vantrel.exe\t<InstallPath>\tprogram\n");
+        return path;
+    }
+    std::string q(const std::filesystem::path& p) const { return "'" + p.string() + "'"; }
+};
+
+TEST_F(Pack, ArchiveHoldsTheFilesInManifestOrderAndExtractsThem)
+{
+    const auto out = folder.path() / "payload.bz2";
+    tools::pack(tools::read_manifest(manifest()), out);
+
+    const std::string compressed = test::read_file(out);
+    ASSERT_EQ(compressed.rfind("BZh9", 0), 0u);
+    tal::imemstream source(compressed.data(), compressed.size());
+    const tools::archive_listing listing = tools::list_archive(source);
+    ASSERT_EQ(listing.entries.size(), 4u);
+    EXPECT_EQ(listing.entries[0].kind, 5u);
+    EXPECT_EQ(listing.entries[3].source, (folder.path() / "in" / "Vantrel.exe").wstring());
+    EXPECT_EQ(listing.entries[3].size, program.size());
+    EXPECT_EQ(listing.entries[3].crc, test::reference_crc32(program));
+    EXPECT_EQ(listing.entries[1].crc, 0u);
+    EXPECT_EQ(listing.total_size, listing.header_size + program.size() + 9 + 6);
+
+    const command_result r = run("extract " + q(out) + " --install-path " + q(folder.path() / "app")
+                                 + " --temporary-path " + q(folder.path() / "tmp") + " --special-root "
+                                 + q(folder.path() / "sys"));
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(test::read_file(folder.path() / "app" / "Vantrel.exe"), program);
+    EXPECT_EQ(test::read_file(folder.path() / "tmp" / "DSETUP.dll"), "dsetup");
+    EXPECT_EQ(test::read_file(folder.path() / "sys" / "UserData" / "Marrowin" / "Vantrel" / "Pic.bmp"), "BMpicture");
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "sys" / "CommonData" / "Marrowin" / "Vantrel" / "Empty.lib"));
+    EXPECT_NE(r.output.find((folder.path() / "app" / "Vantrel.exe").string() + "\n"), std::string::npos);
+}
+
+TEST_F(Pack, ListAndTestCommands)
+{
+    const auto out = folder.path() / "payload.bz2";
+    ASSERT_EQ(run("pack " + q(manifest()) + " " + q(out)).status, 0);
+
+    const command_result list = run("list " + q(out));
+    EXPECT_EQ(list.status, 0);
+    EXPECT_NE(list.output.find("redistributable             6 C1984DC2  <Temporary>  DSETUP.dll\n"), std::string::npos) << list.output;
+    EXPECT_NE(list.output.find("00000000  <CommonData>\\Marrowin\\Vantrel  Empty.lib"), std::string::npos) << list.output;
+    EXPECT_NE(list.output.find("4 entries, header_size "), std::string::npos) << list.output;
+    EXPECT_EQ(run("test " + q(out)).status, 0);
+
+    std::string damaged = test::read_file(out);
+    damaged[damaged.size() / 2] ^= 0x20;
+    test::write_file(out, damaged);
+    EXPECT_EQ(run("test " + q(out)).status, 1);
+    const command_result r = run("extract " + q(out) + " --install-path " + q(folder.path() / "app")
+                                 + " --special-root " + q(folder.path() / "sys"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("error: 6"), std::string::npos) << r.output;
+}
+
+TEST_F(Pack, ExtractWithoutSpecialFoldersFailsBeforeWriting)
+{
+    const auto out = folder.path() / "payload.bz2";
+    tools::pack(tools::read_manifest(manifest()), out);
+    const command_result r = run("extract " + q(out) + " --install-path " + q(folder.path() / "app"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.output, "error: 7\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "app"));
+}
+
+TEST_F(Pack, ExtractReportsTheErrorTextAndPath)
+{
+    test::archive_bytes archive;
+    archive.add(L"x.bin", L"<InstallPath>", "data");
+    archive.back().crc += 1;
+    const auto out = folder.path() / "bad.bz2";
+    test::write_file(out, test::compress(archive.bytes()));
+    const command_result r = run("extract " + q(out) + " --install-path " + q(folder.path() / "app"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.output, "error: 3 " + (folder.path() / "app" / "x.bin").string() + "\n");
+}
+
+TEST_F(Pack, FailedPackWritesNothing)
+{
+    const auto source = manifest();
+    test::write_file(source, test::read_file(source) + "Nope.dll\t<InstallPath>\tprogram\n");
+    const auto out = folder.path() / "payload.bz2";
+    const command_result r = run("pack " + q(source) + " " + q(out));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("payload.manifest:5: source file not found"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(run("frobnicate").status, 2);
+    EXPECT_EQ(run("extract " + q(out)).status, 2);
+}
+
+} // namespace
