@@ -1,0 +1,17 @@
+# Writes a small placeholder for every file that the payload manifest lists, below OUT.
+# The library files are empty, as the product's are; the rest name themselves.
+file(STRINGS "${MANIFEST}" lines)
+foreach(line IN LISTS lines)
+  if(line STREQUAL "" OR line MATCHES "^#")
+    continue()
+  endif()
+  string(REPLACE "\t" ";" fields "${line}")
+  list(GET fields 0 source)
+  get_filename_component(name "${source}" NAME)
+  if(name MATCHES "\\.vlib$")
+    set(content "")
+  else()
+    set(content "Vantrel 7.05a placeholder: ${name}\n")
+  endif()
+  file(CONFIGURE OUTPUT "${OUT}/${source}" CONTENT "${content}")
+endforeach()

@@ -1,0 +1,49 @@
+// Opening the payload resource: the language module first, then the executable.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "payload/compress_error.h"
+#include "payload/extract.h"
+#include "payload/payload_resource.h"
+#include "support/handles.h"
+#include "test_support.h"
+
+namespace {
+
+std::string all_of(std::istream& in)
+{
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(PayloadResource, ExecutablePayloadIsTestedAndExtracted)
+{
+    tal::imemstream source = payload::open_payload(nullptr);
+    ASSERT_TRUE(payload::test_archive(source));
+    source.clear();
+    source.seekg(0);
+    test::temp_folder folder;
+    test::recorder log;
+    ASSERT_TRUE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback()));
+    EXPECT_EQ(test::read_file(folder.path() / "one.txt"), "fixture one\n");
+    EXPECT_EQ(test::read_file(folder.path() / "Sub" / "two.txt"), "fixture two, in a sub-folder\n");
+}
+
+TEST(PayloadResource, LanguageModuleComesFirst)
+{
+    const tal::unique_hmodule module(::LoadLibraryExW(L"payload_module.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module);
+    tal::imemstream source = payload::open_payload(module.get());
+    EXPECT_EQ(all_of(source), "not a payload: the language module's own\n");
+}
+
+TEST(PayloadResource, ModuleWithoutPayloadFallsBackToTheExecutable)
+{
+    tal::imemstream from_module = payload::open_payload(::GetModuleHandleW(L"kernel32.dll"));
+    tal::imemstream from_exe = payload::open_payload(nullptr);
+    const std::string expected = all_of(from_exe);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(all_of(from_module), expected);
+}
+
+} // namespace

@@ -1,0 +1,122 @@
+// Files that other processes hold, and read-only files, on Windows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "payload/compress_error.h"
+#include "payload/crc32.h"
+#include "payload/extract.h"
+#include "payload/memstream.h"
+#include "support/handles.h"
+#include "test_support.h"
+
+namespace {
+
+// Runs hold_file.exe (beside this test) on `path` for `milliseconds` and returns once it
+// holds the file.
+class holder {
+public:
+    holder(const std::wstring& path, unsigned milliseconds)
+    {
+        wchar_t self[MAX_PATH];
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring exe = self;
+        exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"hold_file.exe";
+        const std::wstring event_name = L"vantrel-test-hold-" + std::to_wstring(::GetCurrentProcessId());
+        ready_.reset(::CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
+        std::wstring command = L"\"" + exe + L"\" \"" + path + L"\" " + event_name + L" " + std::to_wstring(milliseconds);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            throw std::runtime_error("cannot start hold_file.exe");
+        process_.reset(info.hProcess);
+        const tal::unique_handle thread(info.hThread);
+        const HANDLE waits[] = {ready_.get(), process_.get()};
+        if (::WaitForMultipleObjects(2, waits, FALSE, 20000) != WAIT_OBJECT_0)
+            throw std::runtime_error("hold_file.exe did not take the file");
+    }
+    ~holder()
+    {
+        ::TerminateProcess(process_.get(), 0);
+        ::WaitForSingleObject(process_.get(), 10000);
+    }
+
+private:
+    tal::unique_handle ready_;
+    tal::unique_handle process_;
+};
+
+double seconds_since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(HeldFiles, VerificationWaitsForAFileThatIsReleased)
+{
+    test::temp_folder folder;
+    const std::wstring path = folder.wide(L"busy.bin");
+    test::write_file(test::to_path(path), "held for a moment");
+    const holder hold(path, 1500);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(payload::file_crc32(path), test::reference_crc32("held for a moment"));
+    EXPECT_GE(seconds_since(start), 0.9);
+}
+
+TEST(HeldFiles, VerificationGivesUpAfterThreeWaits)
+{
+    test::temp_folder folder;
+    const std::wstring path = folder.wide(L"busy.bin");
+    const holder hold(path, 60000);
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        payload::file_crc32(path);
+        FAIL() << "read a file that another process holds";
+    } catch (const std::filesystem::filesystem_error& e) {
+        EXPECT_EQ(e.code(), std::error_code(ERROR_SHARING_VIOLATION, std::system_category()));
+        EXPECT_EQ(e.path1().wstring(), path);
+    }
+    const double elapsed = seconds_since(start);
+    EXPECT_GE(elapsed, 2.9);
+    EXPECT_LT(elapsed, 10.0);
+}
+
+TEST(HeldFiles, TargetHeldByAnotherProcessFailsTheExtraction)
+{
+    test::temp_folder folder;
+    const std::wstring target = folder.wide(L"Vantrel.exe");
+    const holder hold(target, 60000);
+    test::archive_bytes archive;
+    archive.add(L"Vantrel.exe", L"<InstallPath>", "program");
+    const std::string compressed = test::compress(archive.bytes());
+    tal::imemstream source(compressed.data(), compressed.size());
+    test::recorder log;
+
+    EXPECT_FALSE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback()));
+
+    EXPECT_EQ(log.error, std::error_code(ERROR_SHARING_VIOLATION, std::system_category()));
+    EXPECT_EQ(payload::error_code_text(log.error), "1:00000020");
+    EXPECT_EQ(log.error_path, target);
+}
+
+TEST(ReadOnlyFiles, ReadOnlyAttributeIsClearedAndTheFileReplaced)
+{
+    test::temp_folder folder;
+    const std::wstring target = folder.wide(L"Uninstall.exe");
+    test::write_file(test::to_path(target), "old uninstaller");
+    ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    test::archive_bytes archive;
+    archive.add(L"Uninstall.exe", L"<InstallPath>", "new uninstaller", 2);
+    const std::string compressed = test::compress(archive.bytes());
+    tal::imemstream source(compressed.data(), compressed.size());
+    test::recorder log;
+
+    ASSERT_TRUE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback()));
+
+    EXPECT_EQ(test::read_file(test::to_path(target)), "new uninstaller");
+    EXPECT_EQ(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+} // namespace
