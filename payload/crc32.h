@@ -3,20 +3,17 @@
 #include <cstdint>
 #include <string>
 
-#include <boost/crc.hpp>
-
 namespace payload {
 
-// The CRC-32 of zlib and IEEE 802.3, fed piece by piece.
+// The CRC-32 of zlib and IEEE 802.3 (reflected, polynomial 0x04C11DB7, register from
+// 0xFFFFFFFF, result inverted), fed piece by piece.
 class crc32 {
 public:
-    void update(const void* bytes, std::size_t count) noexcept { engine_.process_bytes(bytes, count); }
-    std::uint32_t value() const noexcept { return engine_.checksum(); }
+    void update(const void* bytes, std::size_t count) noexcept;
+    std::uint32_t value() const noexcept { return ~register_; }
 
 private:
-    // Reflected, polynomial 0x04C11DB7, register from 0xFFFFFFFF, result inverted; a
-    // 256-entry table built once.
-    boost::crc_32_type engine_;
+    std::uint32_t register_ = 0xFFFFFFFFu;
 };
 
 // The CRC-32 of a whole file, read in 4096-byte blocks. A file that another process holds

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "support/unique_any.h"
 
@@ -55,8 +56,9 @@ struct file_traits {
 
 using unique_file = tal::unique_any<details::file_traits>;
 
-// A target file, opened for writing with nobody else allowed in, emptied first.
-// Every failure raises a filesystem_error carrying the path and the system's code.
+// A target file, opened for writing with nobody else allowed in, emptied first. Writes are
+// gathered into 64 KiB blocks. Every failure raises a filesystem_error carrying the path and
+// the system's code.
 class output_file {
 public:
     explicit output_file(const std::wstring& path);
@@ -64,8 +66,12 @@ public:
     void close();
 
 private:
+    void write_through(const char* bytes, std::size_t count);
+    void close_file();
+
     std::wstring path_;
     unique_file file_;
+    std::vector<char> pending_;
 };
 
 // A file opened for reading that others may read too.

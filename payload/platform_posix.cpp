@@ -109,7 +109,7 @@ output_file::output_file(const std::wstring& path) : path_(path)
         raise_errno("cannot open", path_);
 }
 
-void output_file::write(const char* bytes, std::size_t count)
+void output_file::write_through(const char* bytes, std::size_t count)
 {
     while (count > 0) {
         const ssize_t written = ::write(file_.get(), bytes, count);
@@ -123,7 +123,7 @@ void output_file::write(const char* bytes, std::size_t count)
     }
 }
 
-void output_file::close()
+void output_file::close_file()
 {
     if (::close(file_.release()) != 0)
         raise_errno("cannot close", path_);

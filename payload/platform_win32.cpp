@@ -112,7 +112,7 @@ output_file::output_file(const std::wstring& path) : path_(path)
         raise_last_error("cannot open", path_);
 }
 
-void output_file::write(const char* bytes, std::size_t count)
+void output_file::write_through(const char* bytes, std::size_t count)
 {
     DWORD written = 0;
     if (!::WriteFile(file_.get(), bytes, static_cast<DWORD>(count), &written, nullptr))
@@ -123,7 +123,7 @@ void output_file::write(const char* bytes, std::size_t count)
     }
 }
 
-void output_file::close()
+void output_file::close_file()
 {
     if (!::CloseHandle(file_.release()))
         raise_last_error("cannot close", path_);
