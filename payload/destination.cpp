@@ -46,32 +46,37 @@ std::wstring sample_base(const destination_roots& roots)
     return join_path(special_folder(csidl_common_desktopdirectory, csidl_desktopdirectory), roots.sample_path);
 }
 
+// The tokens that stand for system folders, in the order they are compared, with the
+// folder's CSIDL value and its fallback (0: none).
+struct folder_token {
+    const wchar_t* token;
+    int csidl;
+    int fallback;
+};
+
+constexpr folder_token folder_tokens[] = {
+    {L"<ProgramFiles>", csidl_program_files, 0},
+    {L"<ProgramCommon>", csidl_program_files_common, 0},
+    {L"<CommonData>", csidl_common_appdata, csidl_appdata},
+    {L"<UserData>", csidl_appdata, 0},
+    {L"<CommonDocuments>", csidl_common_documents, csidl_personal},
+    {L"<Documents>", csidl_personal, 0},
+    {L"<CommonDesktop>", csidl_common_desktopdirectory, csidl_desktopdirectory},
+    {L"<Desktop>", csidl_desktopdirectory, 0},
+    {L"<WinDir>", csidl_windows, 0},
+    {L"<System>", csidl_system, 0},
+};
+
 std::wstring token_base(const std::wstring& token, const destination_roots& roots)
 {
     if (token == L"<InstallPath>")
         return roots.install_path;
     if (token == L"<SamplePath>")
         return sample_base(roots);
-    if (token == L"<ProgramFiles>")
-        return special_folder(csidl_program_files);
-    if (token == L"<ProgramCommon>")
-        return special_folder(csidl_program_files_common);
-    if (token == L"<CommonData>")
-        return special_folder(csidl_common_appdata, csidl_appdata);
-    if (token == L"<UserData>")
-        return special_folder(csidl_appdata);
-    if (token == L"<CommonDocuments>")
-        return special_folder(csidl_common_documents, csidl_personal);
-    if (token == L"<Documents>")
-        return special_folder(csidl_personal);
-    if (token == L"<CommonDesktop>")
-        return special_folder(csidl_common_desktopdirectory, csidl_desktopdirectory);
-    if (token == L"<Desktop>")
-        return special_folder(csidl_desktopdirectory);
-    if (token == L"<WinDir>")
-        return special_folder(csidl_windows);
-    if (token == L"<System>")
-        return special_folder(csidl_system);
+    for (const folder_token& t : folder_tokens) {
+        if (token == t.token)
+            return t.fallback ? special_folder(t.csidl, t.fallback) : special_folder(t.csidl);
+    }
     if (token == L"<Temporary>")
         return roots.temporary_path.empty() ? roots.install_path : roots.temporary_path;
     return {}; // an unknown token simply disappears

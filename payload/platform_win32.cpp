@@ -6,7 +6,6 @@
 
 #include "payload/payload_resource.h"
 #include "payload/platform.h"
-#include "support/handles.h"
 
 namespace payload::platform {
 namespace {
