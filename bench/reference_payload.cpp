@@ -90,19 +90,19 @@ std::filesystem::path write_reference_payload(const std::filesystem::path& folde
     const std::filesystem::path manifest_path = folder / "payload.manifest";
     std::ofstream manifest(manifest_path);
     std::uint64_t seed = 1;
-    for (const file_spec& spec : reference_files()) {
-        const std::filesystem::path relative = std::filesystem::path("files") / spec.folder / spec.name;
+    for (const file_spec& file : reference_files()) {
+        const std::filesystem::path relative = std::filesystem::path("files") / file.folder / file.name;
         std::filesystem::create_directories((folder / relative).parent_path());
         std::ofstream out(folder / relative, std::ios::binary | std::ios::trunc);
         std::mt19937_64 random(++seed);
         program_bytes program(seed);
         // Written in pieces so that the ten-fold payload needs no more memory than the first.
-        const std::uint64_t total = spec.size * scale;
+        const std::uint64_t total = file.size * scale;
         std::string piece;
         for (std::uint64_t written = 0; written < total; written += piece.size()) {
             const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(1 << 20, total - written));
             piece.clear();
-            if (spec.fill == content::program) {
+            if (file.fill == content::program) {
                 program.fill(piece, size);
             } else {
                 piece.resize(size);
@@ -111,7 +111,7 @@ std::filesystem::path write_reference_payload(const std::filesystem::path& folde
             }
             out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         }
-        manifest << relative.generic_string() << '\t' << spec.destination << '\t' << spec.kind << '\n';
+        manifest << relative.generic_string() << '\t' << file.destination << '\t' << file.kind << '\n';
     }
     return manifest_path;
 }
