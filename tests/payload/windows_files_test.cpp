@@ -9,44 +9,19 @@
 #include "payload/crc32.h"
 #include "payload/extract.h"
 #include "payload/memstream.h"
-#include "support/handles.h"
+#include "helper_process.h"
 #include "test_support.h"
 
 namespace {
 
-// Runs hold_file.exe (beside this test) on `path` for `milliseconds` and returns once it
-// holds the file.
+// Another process that holds `path` for `milliseconds`, from the moment it is built.
 class holder {
 public:
     holder(const std::wstring& path, unsigned milliseconds)
-    {
-        wchar_t self[MAX_PATH];
-        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring exe = self;
-        exe = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"hold_file.exe";
-        const std::wstring event_name = L"vantrel-test-hold-" + std::to_wstring(::GetCurrentProcessId());
-        ready_.reset(::CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
-        std::wstring command = L"\"" + exe + L"\" \"" + path + L"\" " + event_name + L" " + std::to_wstring(milliseconds);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-            throw std::runtime_error("cannot start hold_file.exe");
-        process_.reset(info.hProcess);
-        const tal::unique_handle thread(info.hThread);
-        const HANDLE waits[] = {ready_.get(), process_.get()};
-        if (::WaitForMultipleObjects(2, waits, FALSE, 20000) != WAIT_OBJECT_0)
-            throw std::runtime_error("hold_file.exe did not take the file");
-    }
-    ~holder()
-    {
-        ::TerminateProcess(process_.get(), 0);
-        ::WaitForSingleObject(process_.get(), 10000);
-    }
+        : process_(L"hold_file.exe", L"\"" + path + L"\" " + std::to_wstring(milliseconds)) {}
 
 private:
-    tal::unique_handle ready_;
-    tal::unique_handle process_;
+    test::helper_process process_;
 };
 
 double seconds_since(std::chrono::steady_clock::time_point start)

@@ -1,0 +1,92 @@
+#include "support/platform_check.h"
+
+#include <cstdlib>
+#include <locale>
+
+namespace tal {
+namespace details {
+
+version_verdict judge_windows_version(bool sse2, bool version_known, DWORD major, DWORD minor, WORD service_pack)
+{
+    if (!sse2)
+        return version_verdict::incompatible;
+    if (!version_known)
+        return version_verdict::version_query_failed;
+    if (major != 5)
+        return version_verdict::accepted; // Vista and every later major version
+    if (minor == 1)
+        return service_pack >= 3 ? version_verdict::accepted : version_verdict::incompatible;
+    if (minor == 2)
+        return service_pack >= 2 ? version_verdict::accepted : version_verdict::incompatible;
+    return version_verdict::unknown_version;
+}
+
+const wchar_t* version_verdict_text(version_verdict verdict)
+{
+    switch (verdict) {
+    case version_verdict::incompatible:
+        return L"This Version is not compatible with your Configuration.\n\n"
+               L"Cette version n'est pas compatible avec votre configuration.\n\n"
+               L"Diese Version ist nicht mit Ihrer Konfiguration kompatibel.";
+    case version_verdict::version_query_failed: return L"GetVersionEx() failed";
+    case version_verdict::unknown_version: return L"Unknown System Version";
+    case version_verdict::accepted: break;
+    }
+    return L"";
+}
+
+} // namespace details
+
+bool check_windows_version()
+{
+    const bool sse2 = ::IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    const bool known = sse2 && ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version));
+    const details::version_verdict verdict = details::judge_windows_version(
+        sse2, known, version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor);
+    if (verdict != details::version_verdict::accepted) {
+        ::MessageBoxW(nullptr, details::version_verdict_text(verdict), nullptr, MB_ICONERROR);
+        ::ExitProcess(1);
+    }
+    return true;
+}
+
+bool check_locale_initialization()
+{
+    try {
+        // The user's default locale where this runtime can make it, else the classic one
+        // that the installer then uses; the facets are what text conversion needs.
+        std::locale user = std::locale::classic();
+        try {
+            user = std::locale("");
+        } catch (const std::runtime_error&) {
+        }
+        std::use_facet<std::ctype<char>>(user);
+        std::use_facet<std::codecvt<wchar_t, char, std::mbstate_t>>(std::locale());
+    } catch (const std::exception&) {
+        ::MessageBoxW(nullptr, L"Initialization Error", nullptr, MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND);
+        std::exit(-11);
+    }
+    return true;
+}
+
+// Static initialisation order: this check first (only the runtime's own initialisers come
+// earlier), then the running-instance registration (102), the framework's initialisers (103),
+// the locale check (104), and the application object last.
+bool windows_version_ok = false;
+
+namespace {
+
+struct version_check {
+    version_check() { windows_version_ok = check_windows_version(); }
+};
+struct locale_check {
+    locale_check() { check_locale_initialization(); }
+};
+const version_check check_version_first __attribute__((init_priority(101), used));
+const locale_check check_locale_later __attribute__((init_priority(104), used));
+
+} // namespace
+
+} // namespace tal

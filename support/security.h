@@ -1,0 +1,76 @@
+#pragma once
+// Rights and privileges: administrator membership, token privileges, and the Users group's
+// access to installed files, built from well-known SIDs, one-entry DACLs and fresh security
+// descriptors.
+#include <windows.h>
+
+#include <memory>
+
+namespace tal {
+
+// A zero-filled block of memory that the library built (a SID, a DACL, a descriptor).
+using byte_block = std::unique_ptr<BYTE[]>;
+
+enum class sid_kind : int {
+    everyone = 0,             // S-1-1-0
+    administrators = 1,       // S-1-5-32-544
+    users = 2,                // S-1-5-32-545
+    authenticated_users = 3,  // S-1-5-11
+    current_user_account = 4, // the account of the current user name
+    token_user = 5,           // the user of the thread's (or the process's) token
+};
+
+// Owns one SID: FreeSid for those the system allocated, delete for the library's own.
+class sid_holder {
+public:
+    sid_holder() noexcept = default;
+    sid_holder(PSID sid, bool allocated_by_new) noexcept : sid_(sid), allocated_by_new_(allocated_by_new) {}
+    sid_holder(sid_holder&& other) noexcept;
+    sid_holder& operator=(sid_holder&& other) noexcept;
+    sid_holder(const sid_holder&) = delete;
+    sid_holder& operator=(const sid_holder&) = delete;
+    ~sid_holder();
+
+    PSID get() const noexcept { return sid_; }
+    bool allocated_by_new() const noexcept { return allocated_by_new_; }
+
+private:
+    void reset() noexcept;
+
+    PSID sid_ = nullptr;
+    bool allocated_by_new_ = false;
+};
+
+// Throws the HRESULT of the failure as a long.
+sid_holder well_known_sid(sid_kind kind);
+
+// An ACL with one access-allowed entry (no inheritance flags) for `sid`. Throws as above.
+byte_block make_single_ace_dacl(PSID sid, DWORD mask);
+
+// An empty absolute security descriptor of this process's pointer width. Throws as above.
+byte_block new_security_descriptor();
+
+bool is_user_admin();
+bool set_privilege(const wchar_t* name, bool enable);
+
+// Gives the local Users group exactly one explicit allow entry with `mask` on a file or
+// folder, after the other explicit entries and before the inherited ones.
+bool grant_users_access(const wchar_t* path, DWORD mask);
+
+namespace details {
+
+// The administrator test by an access check against a descriptor that only Administrators
+// may use, for systems without CheckTokenMembership.
+bool is_admin_by_access_check();
+
+// A descriptor and the DACL it points to.
+struct security_descriptor_block {
+    byte_block descriptor;
+    byte_block dacl;
+};
+
+// The descriptor that grant_users_access writes, made from the path's current one. Throws.
+security_descriptor_block users_access_descriptor(PSECURITY_DESCRIPTOR current, PSID users, DWORD mask);
+
+} // namespace details
+} // namespace tal

@@ -1,0 +1,109 @@
+#include "support/version_info.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <vector>
+
+namespace tal {
+namespace {
+
+bool query_string(const std::vector<BYTE>& block, const std::wstring& base, const wchar_t* name, std::wstring& out)
+{
+    void* value = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(block.data(), (base + name).c_str(), &value, &length) || !value)
+        return false;
+    out = static_cast<const wchar_t*>(value);
+    return true;
+}
+
+} // namespace
+
+bool read_version_info(version_info& info, const wchar_t* path)
+{
+    const std::uint32_t request = info.request;
+    wchar_t file[MAX_PATH] = {};
+    // A path cut to fit would name another file: such a path has no version here.
+    const bool fits = !path || std::wcslen(path) < MAX_PATH;
+    if (path && fits)
+        std::wcsncpy(file, path, MAX_PATH - 1);
+    else if (!path)
+        ::GetModuleFileNameW(nullptr, file, MAX_PATH);
+
+    info.version = 0;
+    if (request & version_info::title_bit)
+        info.title.clear();
+    if (request & version_info::product_name_bit)
+        info.product_name.clear();
+    if (request & version_info::product_version_bit)
+        info.product_version.clear();
+    if (request & version_info::description_bit)
+        info.description.clear();
+    if (request & version_info::copyright_bit)
+        info.copyright.clear();
+
+    if (!fits)
+        return false;
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(file, &ignored);
+    if (size == 0)
+        return false;
+    std::vector<BYTE> block(size);
+    if (!::GetFileVersionInfoW(file, 0, size, block.data()))
+        return false;
+
+    const WORD* translation = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                          reinterpret_cast<void**>(const_cast<WORD**>(&translation)), &length)
+        || length < 4)
+        return false;
+    wchar_t base[32];
+    std::swprintf(base, 32, L"\\StringFileInfo\\%04hX%04hX\\", translation[0], translation[1]);
+    bool result = true;
+
+    std::wstring value;
+    if (request & (version_info::title_bit | version_info::product_name_bit)) {
+        result = query_string(block, base, L"ProductName", value);
+        if (result && (request & version_info::title_bit))
+            info.title = value;
+        if (result && (request & version_info::product_name_bit))
+            info.product_name = value;
+    }
+    if (request & (version_info::title_bit | version_info::product_version_bit)) {
+        if (query_string(block, base, L"ProductVersion", value)) {
+            if (request & version_info::title_bit)
+                info.title += L" " + value;
+            if (request & version_info::product_version_bit)
+                info.product_version = value;
+        } else {
+            result = false;
+        }
+    }
+    if (request & (version_info::title_bit | version_info::version_bit | version_info::file_flags_bit)) {
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        if (::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+            const std::uint32_t flags = fixed->dwFileFlags & fixed->dwFileFlagsMask;
+            if (request & version_info::version_bit)
+                info.version = std::uint64_t{fixed->dwFileVersionMS} << 32 | fixed->dwFileVersionLS;
+            if (request & version_info::file_flags_bit)
+                info.file_flags = flags;
+            if (request & version_info::title_bit) {
+                if (flags & VS_FF_PRIVATEBUILD)
+                    info.title += L" \u2013 Private";
+                if (flags & VS_FF_DEBUG)
+                    info.title += L" \u2013 Debug";
+            }
+        } else {
+            result = false;
+        }
+    }
+    if ((request & version_info::description_bit) && !query_string(block, base, L"FileDescription", info.description))
+        result = false;
+    if ((request & version_info::copyright_bit) && !query_string(block, base, L"LegalCopyright", info.copyright))
+        result = false;
+    return result;
+}
+
+} // namespace tal
