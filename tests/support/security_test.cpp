@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -126,13 +127,15 @@ TEST(Administrator, BothMethodsAgreeUnderWine)
     EXPECT_TRUE(tal::details::is_admin_by_access_check());
 }
 
-bool privilege_enabled(const wchar_t* name)
+// The attributes of a privilege in this process's token; nothing when the token lacks it.
+std::optional<DWORD> token_privilege(const wchar_t* name)
 {
     HANDLE raw = nullptr;
     ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw);
     const tal::unique_handle token(raw);
     LUID luid{};
-    ::LookupPrivilegeValueW(nullptr, name, &luid);
+    if (!::LookupPrivilegeValueW(nullptr, name, &luid))
+        return std::nullopt;
     DWORD size = 0;
     ::GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
     std::vector<BYTE> buffer(size);
@@ -141,9 +144,15 @@ bool privilege_enabled(const wchar_t* name)
     for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
         const LUID& l = privileges->Privileges[i].Luid;
         if (l.LowPart == luid.LowPart && l.HighPart == luid.HighPart)
-            return privileges->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED;
+            return privileges->Privileges[i].Attributes;
     }
-    return false;
+    return std::nullopt;
+}
+
+bool privilege_enabled(const wchar_t* name)
+{
+    const std::optional<DWORD> attributes = token_privilege(name);
+    return attributes && (*attributes & SE_PRIVILEGE_ENABLED);
 }
 
 TEST(Privileges, EnableAndDisableAgain)
@@ -156,32 +165,13 @@ TEST(Privileges, EnableAndDisableAgain)
     EXPECT_FALSE(tal::set_privilege(L"SeNoSuchPrivilege", true));
 }
 
-bool privilege_held(const wchar_t* name)
-{
-    HANDLE raw = nullptr;
-    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw);
-    const tal::unique_handle token(raw);
-    LUID luid{};
-    if (!::LookupPrivilegeValueW(nullptr, name, &luid))
-        return true; // unknown here: not a candidate
-    DWORD size = 0;
-    ::GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    ::GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size);
-    const auto* privileges = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer.data());
-    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
-        if (privileges->Privileges[i].Luid.LowPart == luid.LowPart && privileges->Privileges[i].Luid.HighPart == luid.HighPart)
-            return true;
-    }
-    return false;
-}
-
 TEST(Privileges, NotHeldIsRefused)
 {
     for (const wchar_t* name : {L"SeCreateTokenPrivilege", L"SeTcbPrivilege", L"SeAssignPrimaryTokenPrivilege",
                                 L"SeTrustedCredManAccessPrivilege", L"SeRelabelPrivilege", L"SeLockMemoryPrivilege",
                                 L"SeMachineAccountPrivilege", L"SeSyncAgentPrivilege", L"SeEnableDelegationPrivilege"}) {
-        if (!privilege_held(name)) {
+        LUID known{};
+        if (::LookupPrivilegeValueW(nullptr, name, &known) && !token_privilege(name)) {
             EXPECT_FALSE(tal::set_privilege(name, true));
             EXPECT_FALSE(privilege_enabled(name));
             return;
