@@ -149,6 +149,29 @@ std::optional<DWORD> token_privilege(const wchar_t* name)
     return std::nullopt;
 }
 
+TEST(Administrator, FilteredTokenIsNoAdministrator)
+{
+    // As under User Account Control: the Administrators group present only for denial.
+    HANDLE raw = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &raw));
+    const tal::unique_handle process_token(raw);
+    const tal::sid_holder admins = tal::well_known_sid(tal::sid_kind::administrators);
+    SID_AND_ATTRIBUTES deny{admins.get(), 0};
+    HANDLE filtered_raw = nullptr;
+    if (!::CreateRestrictedToken(process_token.get(), 0, 1, &deny, 0, nullptr, 0, nullptr, &filtered_raw))
+        GTEST_SKIP() << "Wine cannot make a filtered token (error " << ::GetLastError() << ")";
+    const tal::unique_handle filtered(filtered_raw);
+    HANDLE impersonation_raw = nullptr;
+    ASSERT_TRUE(::DuplicateToken(filtered.get(), SecurityImpersonation, &impersonation_raw));
+    const tal::unique_handle impersonation(impersonation_raw);
+    ASSERT_TRUE(::SetThreadToken(nullptr, impersonation.get()));
+    const bool admin = tal::is_user_admin();
+    ::RevertToSelf();
+    if (admin)
+        GTEST_SKIP() << "Wine ignores deny-only groups in CheckTokenMembership";
+    EXPECT_FALSE(admin);
+}
+
 bool privilege_enabled(const wchar_t* name)
 {
     const std::optional<DWORD> attributes = token_privilege(name);
