@@ -1,0 +1,87 @@
+#pragma once
+// The record of every change an installation run makes, with the backups that undo them,
+// and what the previous installation's uninstall log said.
+#include <windows.h>
+
+#include <cstdint>
+#include <list>
+#include <string>
+
+enum class journal_kind : int {
+    folder = 0,
+    file = 1,
+    program_shortcut = 2,
+    uninstaller_shortcut = 3,
+    desktop_shortcut = 4,
+    uninstall_key = 5,
+    registration = 6,
+    directx_update = 7,
+};
+
+struct JournalEntry {
+    journal_kind kind = journal_kind::folder;
+    std::wstring path;   // folder or file; a DirectX entry's status text; empty for key and registration
+    std::wstring backup; // temporary file holding what this entry replaced, or empty
+    bool succeeded = false;
+    std::uint32_t value = 0xFFFFFFFFu; // a file entry's archive kind; -1 for every other entry
+    // Where the backup came from when that is not `path` (a previous installation's
+    // shortcut): a rollback puts it back there.
+    std::wstring backup_origin;
+};
+
+class InstallJournal {
+public:
+    // `product_title` is the product name with its version ("Vantrel 7.05a"), written in the
+    // log's header; `product_key_name` names the product's Uninstall key ("Vantrel 7").
+    InstallJournal(std::wstring product_title, std::wstring product_key_name);
+
+    void RecordFile(const std::wstring& path, std::uint32_t value, bool copy);
+    // which: 0 the program's Start-menu shortcut, 1 the uninstaller's, anything else the desktop's.
+    void BeginShortcut(int which, const std::wstring& folder);
+    // `existing` is the product's key when it existed before the run (it is saved), else null.
+    void BeginUninstallKey(HKEY existing);
+    void BeginRegistration();
+    void BeginDirectXUpdate();
+    // Gives the open entry its outcome and, when `text` is given, its path.
+    void CloseEntry(bool succeeded, const wchar_t* text = nullptr);
+    bool WasInstalled(const std::wstring& path) const;
+    // Creates the missing folders of `folder`, each recorded before anything inside it.
+    void CreateFolders(const std::wstring& folder);
+    // Undoes this run's entries, newest first, and forgets them.
+    void Rollback();
+
+    // Writes the journal, merged with the previous log's entries, as the uninstall log, then
+    // deletes every backup. True when the file was created and every write succeeded.
+    bool WriteLog(const std::wstring& log_path, const std::wstring& install_folder,
+                  const std::wstring& start_menu_folder);
+    // Fills the previous-installation fields from a log; with no path only clears the folders.
+    void ReadLog(const wchar_t* log_path);
+
+    const std::wstring& product_key_name() const noexcept { return product_key_name_; }
+
+    std::wstring previous_install_folder;
+    std::wstring previous_shortcut_folder;
+    std::list<JournalEntry> previous_entries; // in the previous log's order
+    std::list<JournalEntry> current_entries;  // oldest first
+    bool entry_open = false;
+    std::wstring previous_title;
+
+private:
+    JournalEntry& append(journal_kind kind, std::wstring path, bool succeeded, std::uint32_t value);
+    void merge_previous_entries();
+
+    std::wstring product_title_;
+    std::wstring product_key_name_;
+};
+
+// A fresh temporary name ("tal….tmp") for what `path` holds: a copy of it, or the file itself
+// moved there, with its attributes; with no path just the name. Empty when no backup could
+// be made.
+std::wstring MakeBackup(const wchar_t* path, bool copy);
+
+// The path identity test of the log merge: the same elements, the same file, or the same
+// absolute path compared without regard to case.
+bool SamePath(const std::wstring& a, const std::wstring& b);
+
+// The Uninstall key's parent, below HKEY_LOCAL_MACHINE.
+inline constexpr const wchar_t* uninstall_key_parent = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

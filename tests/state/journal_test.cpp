@@ -1,0 +1,266 @@
+// The journal on real folders, files and registry keys: what it records, the backups it
+// makes, and a rollback that leaves everything as it was.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include "state/journal.h"
+#include "state_fixture.h"
+#include "support/handles.h"
+
+namespace {
+
+std::vector<std::pair<journal_kind, std::wstring>> recorded(const InstallJournal& journal)
+{
+    std::vector<std::pair<journal_kind, std::wstring>> entries;
+    for (const JournalEntry& e : journal.current_entries)
+        entries.emplace_back(e.kind, e.path);
+    return entries;
+}
+
+class Journal : public ::testing::Test {
+protected:
+    test::scratch_folder folder;
+    InstallJournal journal{L"Vantrel 7.05a", L"Vantrel Test " + std::to_wstring(::GetCurrentProcessId())};
+};
+
+TEST_F(Journal, CreateFoldersRecordsOnlyTheNewOnesTopDown)
+{
+    const std::wstring x = folder.path();
+    journal.CreateFolders(x + L"\\Y\\Z");
+    EXPECT_EQ(recorded(journal), (std::vector<std::pair<journal_kind, std::wstring>>{
+                                     {journal_kind::folder, x + L"\\Y"}, {journal_kind::folder, x + L"\\Y\\Z"}}));
+    EXPECT_TRUE(::PathIsDirectoryW((x + L"\\Y\\Z").c_str()));
+    for (const JournalEntry& e : journal.current_entries)
+        EXPECT_TRUE(e.succeeded);
+    journal.Rollback();
+    EXPECT_FALSE(::PathIsDirectoryW((x + L"\\Y").c_str()));
+    EXPECT_TRUE(journal.current_entries.empty());
+}
+
+TEST_F(Journal, CloseEntryOnlyOnceAndOnlyWhenOpen)
+{
+    journal.CloseEntry(true, L"ignored");
+    EXPECT_TRUE(journal.current_entries.empty());
+    journal.BeginDirectXUpdate();
+    EXPECT_TRUE(journal.entry_open);
+    journal.CloseEntry(false, L"DirectX failed");
+    journal.CloseEntry(true, L"changed");
+    ASSERT_EQ(journal.current_entries.size(), 1u);
+    EXPECT_FALSE(journal.current_entries.back().succeeded);
+    EXPECT_EQ(journal.current_entries.back().path, L"DirectX failed");
+    journal.BeginRegistration();
+    journal.CloseEntry(true);
+    EXPECT_TRUE(journal.current_entries.back().succeeded);
+    EXPECT_EQ(journal.current_entries.back().path, L"");
+    EXPECT_EQ(journal.current_entries.back().value, 0xFFFFFFFFu);
+}
+
+TEST_F(Journal, BackupsAreTalTemporaryFilesWithTheirAttributes)
+{
+    const std::wstring data = folder / L"data.bin";
+    test::write_text(data, "original");
+    ::SetFileAttributesW(data.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+
+    const std::wstring copy = MakeBackup(data.c_str(), true);
+    ASSERT_FALSE(copy.empty());
+    const std::wstring name = ::PathFindFileNameW(copy.c_str());
+    EXPECT_EQ(name.substr(0, 3), L"tal");
+    EXPECT_EQ(name.substr(name.size() - 4), L".tmp");
+    EXPECT_LE(name.size(), 3u + 4u + 4u);
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    EXPECT_EQ(copy.substr(0, wcslen(temp)), temp);
+    EXPECT_EQ(test::read_bytes(copy), "original");
+    EXPECT_EQ(test::read_bytes(data), "original"); // a copy leaves the file in place
+    EXPECT_EQ(::GetFileAttributesW(copy.c_str()), ::GetFileAttributesW(data.c_str()));
+    EXPECT_TRUE(::GetFileAttributesW(data.c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    const std::wstring moved = MakeBackup(data.c_str(), false);
+    ASSERT_FALSE(moved.empty());
+    EXPECT_EQ(::GetFileAttributesW(data.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(test::read_bytes(moved), "original");
+    EXPECT_TRUE(::GetFileAttributesW(moved.c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    const std::wstring fresh = MakeBackup(nullptr, false);
+    EXPECT_FALSE(fresh.empty());
+    EXPECT_EQ(::GetFileAttributesW(fresh.c_str()), INVALID_FILE_ATTRIBUTES); // only a name
+
+    EXPECT_EQ(MakeBackup((folder / L"missing.bin").c_str(), false), L"");
+    for (const std::wstring& path : {copy, moved}) {
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path.c_str());
+    }
+}
+
+TEST_F(Journal, RollbackLeavesTheTreeExactlyAsBefore)
+{
+    const std::wstring app = folder / L"Programs";
+    ::CreateDirectoryW(app.c_str(), nullptr);
+    const std::wstring replaced = app + L"\\Uninstall.exe";
+    test::write_text(replaced, "old uninstaller");
+    ::SetFileAttributesW(replaced.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    const std::wstring user = app + L"\\UserImages.bmp";
+    test::write_text(user, "the user's pictures");
+    const auto before = test::snapshot(folder.path());
+
+    // A run: nested folders and a file in them, a replaced read-only file, a copied user file.
+    const std::wstring deep = app + L"\\Marrowin\\Vantrel 7\\Lang\\Vantrel.en.dll";
+    journal.RecordFile(deep, 0, false);
+    test::write_text(deep, "new module");
+    journal.CloseEntry(true);
+    journal.RecordFile(replaced, 2, false);
+    EXPECT_EQ(::GetFileAttributesW(replaced.c_str()), INVALID_FILE_ATTRIBUTES); // moved away
+    test::write_text(replaced, "new uninstaller");
+    journal.CloseEntry(true);
+    journal.RecordFile(user, 3, true);
+    EXPECT_EQ(test::read_bytes(user), "the user's pictures"); // copied: still in place
+    test::write_text(user, "overwritten");
+    journal.CloseEntry(false);
+
+    EXPECT_EQ(journal.current_entries.front().path, app + L"\\Marrowin");
+    EXPECT_EQ(journal.current_entries.size(), 6u);
+
+    journal.Rollback();
+
+    EXPECT_EQ(test::snapshot(folder.path()), before);
+    EXPECT_TRUE(journal.current_entries.empty());
+    EXPECT_FALSE(journal.entry_open);
+}
+
+TEST_F(Journal, ShortcutsOfThePreviousInstallationAreMovedAndComeBack)
+{
+    const std::wstring old_link = folder / L"Old Vantrel.lnk";
+    test::write_text(old_link, "old shortcut");
+    journal.previous_entries.push_back({journal_kind::uninstaller_shortcut, folder / L"gone.lnk", {}, true, 0xFFFFFFFFu, {}});
+    journal.previous_entries.push_back({journal_kind::program_shortcut, old_link, {}, true, 0xFFFFFFFFu, {}});
+    const std::wstring menu = folder / L"Menu\\Marrowin";
+
+    journal.BeginShortcut(0, menu);
+    ASSERT_FALSE(journal.current_entries.back().backup.empty());
+    EXPECT_EQ(::GetFileAttributesW(old_link.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring new_link = menu + L"\\Vantrel 7.05a.lnk";
+    test::write_text(new_link, "new shortcut");
+    journal.CloseEntry(true, new_link.c_str());
+
+    journal.BeginShortcut(1, menu); // its previous shortcut no longer exists: no backup
+    EXPECT_TRUE(journal.current_entries.back().backup.empty());
+    EXPECT_EQ(journal.current_entries.back().kind, journal_kind::uninstaller_shortcut);
+    journal.CloseEntry(false);
+    journal.BeginShortcut(7, menu);
+    EXPECT_EQ(journal.current_entries.back().kind, journal_kind::desktop_shortcut);
+    journal.CloseEntry(false);
+
+    journal.Rollback();
+    // The old shortcut is back where it was; the new one and its folders are gone.
+    EXPECT_EQ(test::read_bytes(old_link), "old shortcut");
+    EXPECT_EQ(::GetFileAttributesW(new_link.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(::PathIsDirectoryW((folder / L"Menu").c_str()));
+}
+
+TEST_F(Journal, LongPathsAreRefusedNotCut)
+{
+    const std::wstring long_folder = folder.path() + L"\\" + std::wstring(250, L'a');
+    const std::wstring long_file = long_folder + L"\\" + std::wstring(40, L'b') + L".txt";
+    journal.RecordFile(long_file, 1, false);
+    ASSERT_EQ(journal.current_entries.size(), 1u);
+    EXPECT_EQ(journal.current_entries.back().path, long_file);
+    EXPECT_TRUE(journal.current_entries.back().backup.empty());
+    journal.CreateFolders(long_folder + L"\\c");
+    EXPECT_EQ(journal.current_entries.size(), 1u);
+    EXPECT_EQ(MakeBackup(long_file.c_str(), true), L"");
+}
+
+class UninstallKey : public Journal {
+protected:
+    std::wstring key_path() const { return std::wstring(uninstall_key_parent) + L"\\" + journal.product_key_name(); }
+
+    tal::unique_hkey create_key()
+    {
+        HKEY raw = nullptr;
+        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+        return tal::unique_hkey(raw);
+    }
+
+    std::wstring value(const wchar_t* name) const
+    {
+        wchar_t text[256] = {};
+        DWORD size = sizeof text;
+        if (::RegGetValueW(HKEY_LOCAL_MACHINE, key_path().c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size)
+            != ERROR_SUCCESS)
+            return L"<none>";
+        return text;
+    }
+
+    bool key_exists() const
+    {
+        HKEY raw = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path().c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(raw);
+        return true;
+    }
+
+    void TearDown() override
+    {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key_path().c_str());
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_path().c_str());
+    }
+};
+
+void set_value(HKEY key, const wchar_t* name, const std::wstring& text)
+{
+    ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+TEST_F(UninstallKey, NewKeyIsDeletedByRollback)
+{
+    journal.BeginUninstallKey(nullptr);
+    EXPECT_TRUE(journal.current_entries.back().backup.empty());
+    {
+        const tal::unique_hkey key = create_key();
+        set_value(key.get(), L"DisplayName", L"Vantrel 7.05a");
+        HKEY sub = nullptr;
+        ::RegCreateKeyExW(key.get(), L"Below", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr);
+        ::RegCloseKey(sub);
+    }
+    journal.CloseEntry(true);
+    journal.Rollback();
+    EXPECT_FALSE(key_exists());
+}
+
+TEST_F(UninstallKey, ReplacedKeyIsSavedAndRestored)
+{
+    {
+        const tal::unique_hkey key = create_key();
+        set_value(key.get(), L"DisplayName", L"Vantrel 7.04");
+        set_value(key.get(), L"Comments", L"kept from before");
+    }
+    {
+        HKEY raw = nullptr;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path().c_str(), 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
+        const tal::unique_hkey existing(raw);
+        journal.BeginUninstallKey(existing.get());
+        set_value(existing.get(), L"DisplayName", L"Vantrel 7.05a");
+        set_value(existing.get(), L"TalLanguage", L"new");
+        ::RegDeleteValueW(existing.get(), L"Comments");
+    }
+    const std::wstring backup = journal.current_entries.back().backup;
+    ASSERT_FALSE(backup.empty());
+    EXPECT_NE(::GetFileAttributesW(backup.c_str()), INVALID_FILE_ATTRIBUTES); // the saved key
+    journal.CloseEntry(true);
+
+    journal.Rollback();
+
+    EXPECT_EQ(::GetFileAttributesW(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(key_exists());
+    if (test::running_under_wine() && value(L"DisplayName") == L"Vantrel 7.05a")
+        GTEST_SKIP() << "Wine's RegRestoreKeyW reports success and restores nothing";
+    EXPECT_EQ(value(L"DisplayName"), L"Vantrel 7.04");
+    EXPECT_EQ(value(L"Comments"), L"kept from before");
+    EXPECT_EQ(value(L"TalLanguage"), L"<none>");
+}
+
+} // namespace
