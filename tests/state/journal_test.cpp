@@ -264,3 +264,23 @@ TEST_F(UninstallKey, ReplacedKeyIsSavedAndRestored)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SamePath, SpellingsOfOneFileAndDifferentFiles)
+{
+    test::scratch_folder folder;
+    test::write_text(folder / L"a.txt", "a");
+    test::write_text(folder / L"b.txt", "b");
+    ::CreateDirectoryW((folder / L"sub").c_str(), nullptr);
+    EXPECT_TRUE(SamePath(folder / L"a.txt", folder / L"a.txt"));
+    EXPECT_TRUE(SamePath(folder / L"a.txt", folder / L"sub\\..\\a.txt")); // the same file
+    EXPECT_TRUE(SamePath(folder / L"a.txt", folder / L"A.TXT"));
+    EXPECT_FALSE(SamePath(folder / L"a.txt", folder / L"b.txt"));
+    // Files that do not exist: compared as absolute paths without regard to case.
+    EXPECT_TRUE(SamePath(L"Q:\\Missing\\File.dll", L"q:\\missing\\FILE.DLL"));
+    EXPECT_FALSE(SamePath(L"Q:\\Missing\\File.dll", L"Q:\\Missing\\File.dl"));
+    EXPECT_FALSE(SamePath(L"Q:\\Missing\\File.dll", L"Q:\\Missing\\Sub\\File.dll"));
+}
+
+} // namespace
