@@ -83,8 +83,10 @@ language_state& state()
     return instance;
 }
 
-// The entry `id` of the string table of `module`, or nothing when the block or entry is absent.
-bool find_string(HMODULE module, unsigned id, std::wstring& out)
+} // namespace
+
+// The entry `id` of the string table of `module`; false when the block or entry is absent.
+bool details::find_string(HMODULE module, unsigned id, std::wstring& out)
 {
     const HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(id / 16 + 1), RT_STRING);
     if (!info)
@@ -106,7 +108,6 @@ bool find_string(HMODULE module, unsigned id, std::wstring& out)
     return true;
 }
 
-} // namespace
 
 const language_row& language_table_row(int index)
 {
@@ -219,9 +220,9 @@ std::wstring load_string(unsigned id)
     std::wstring text;
     const HMODULE exe = ::GetModuleHandleW(nullptr);
     const HMODULE module = state().module;
-    if (module && module != exe && find_string(module, id, text))
+    if (module && module != exe && details::find_string(module, id, text))
         return text;
-    if (find_string(exe, id, text))
+    if (details::find_string(exe, id, text))
         return text;
     return {};
 }

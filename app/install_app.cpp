@@ -1,0 +1,125 @@
+#include "app/install_app.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <boost/uuid/random_generator.hpp>
+#include <boost/uuid/uuid_io.hpp>
+
+#include <cwchar>
+
+#include "app/default_folders.h"
+#include "app/localized_strings.h"
+#include "app/previous_installation.h"
+#include "app/product.h"
+#include "app/startup_language.h"
+#include "support/counted_semaphore.h"
+#include "support/error_box.h"
+#include "support/message_box.h"
+#include "support/object_names.h"
+#include "support/platform_check.h"
+#include "support/security.h"
+
+namespace {
+
+constexpr DWORD e_unexpected = 0x8000FFFF;
+
+} // namespace
+
+CInstallApp::CInstallApp()
+    : CWinApp(nullptr), m_instanceLock(tal::installer_lock_name, false, true),
+      m_previousLog(GetProductName(false), GetProductKeyName())
+{
+    m_strAppName = GetInstallerTitle(true);
+}
+
+CInstallApp& GetInstallApp()
+{
+    return *static_cast<CInstallApp*>(AfxGetApp());
+}
+
+int CInstallApp::GetPreviousState(std::wstring* previousVersion) const
+{
+    if (previousVersion && (m_nPreviousState == 2 || m_nPreviousState == -1))
+        *previousVersion = m_strPreviousVersion;
+    return m_nPreviousState;
+}
+
+bool CInstallApp::PrepareTempDir(std::wstring& errorText)
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH, path);
+    if (length == 0 || length > 246) {
+        wchar_t text[64];
+        std::swprintf(text, 64, L"%08x (%ls)", static_cast<unsigned>(::GetLastError()), L"GetTempPath");
+        errorText = text;
+        return false;
+    }
+    const std::wstring name = L"marrowin_{" + boost::uuids::to_wstring(boost::uuids::random_generator()()) + L"}";
+    ::PathAppendW(path, name.c_str());
+    m_strTempDir = path;
+    return true;
+}
+
+bool CInstallApp::WaitForRunningProduct()
+{
+    for (;;) {
+        const unsigned running = tal::running_instance_registered() ? tal::running_instance_count() : 0;
+        if (running <= 1)
+            return true;
+        const std::wstring text = FormatLocalizedMessage(1127, {GetProductName(true)});
+        if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+            return false;
+    }
+}
+
+bool CInstallApp::DetectPreviousInstallation()
+{
+    const previous_installation previous =
+        ::DetectPreviousInstallation(GetProductKeyName(), product_numeric_version, m_previousLog);
+    if (previous.version_unreadable) {
+        // The installed version cannot be told: going on could replace a newer product.
+        const DWORD reason = ::PathFileExistsW(previous.executable.c_str()) ? ERROR_RESOURCE_TYPE_NOT_FOUND
+                                                                            : ERROR_FILE_NOT_FOUND;
+        const std::wstring text = previous.executable + L"\r\n\r\n" + tal::system_message_text(reason, 0);
+        tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    m_nPreviousState = previous.state;
+    m_strPreviousVersion = previous.title;
+    m_strInstallDir = m_previousLog.previous_install_folder;
+    m_strStartMenuDir = m_previousLog.previous_shortcut_folder;
+    return true;
+}
+
+BOOL CInstallApp::InitInstance()
+{
+    if (!tal::windows_version_ok) {
+        tal::show_error(e_unexpected);
+        return FALSE;
+    }
+    if (!m_instanceLock.try_acquire()) {
+        tal::show_error(ERROR_BUSY);
+        return FALSE;
+    }
+    CWinApp::InitInstance();
+    ChooseStartupLanguage();
+    if (!tal::is_user_admin()) {
+        const std::wstring text = LoadLocalizedString(1126);
+        tal::message_box(text.c_str(), nullptr, MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    if (!WaitForRunningProduct())
+        return FALSE;
+    if (!DetectPreviousInstallation())
+        return FALSE;
+    if (m_strInstallDir.empty())
+        m_strInstallDir = DefaultInstallFolder();
+    if (m_strStartMenuDir.empty())
+        m_strStartMenuDir = DefaultStartMenuFolder();
+    m_bMenuShortcut = true;
+    m_bDesktopShortcut = true;
+    m_bAdvancedMode = false;
+    // The wizard frame (steps 11 and 12) is not built yet: the startup ends here.
+    return FALSE;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The application object: the startup checks, the installation settings that the wizard edits
+// and the installation run consumes.
+#include <string>
+
+#include "framework/winapp.h"
+#include "state/journal.h"
+#include "support/named_mutex.h"
+
+class CInstallApp : public CWinApp {
+public:
+    CInstallApp();
+
+    // The startup sequence; always FALSE, so the process ends when it returns.
+    BOOL InitInstance() override;
+
+    // The previous-installation state; with a pointer, the installed title for states 2 and -1.
+    int GetPreviousState(std::wstring* previousVersion = nullptr) const;
+
+    // Names the run's temporary folder (not created). False with the error text when the
+    // temporary path cannot be had.
+    bool PrepareTempDir(std::wstring& errorText);
+
+    int m_nPreviousState = 0;
+    std::wstring m_strPreviousVersion;
+    tal::named_mutex m_instanceLock;
+    std::wstring m_strInstallDir;
+    std::wstring m_strStartMenuDir;
+    std::wstring m_strTempDir;
+    bool m_bMenuShortcut = false;
+    bool m_bDesktopShortcut = false;
+    bool m_bAdvancedMode = false;
+    // The journal of the run; before it, what the previous installation's log said.
+    InstallJournal m_previousLog;
+    bool m_bInstalled = false;
+
+private:
+    bool WaitForRunningProduct();
+    bool DetectPreviousInstallation();
+};
+
+CInstallApp& GetInstallApp();

@@ -1,0 +1,90 @@
+// The installer started for real: another installer holding the lock, and a running product.
+// These tests run alone: any other process of the family would count as a running product.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "helper_process.h"
+#include "window_driver.h"
+
+namespace {
+
+std::wstring installer()
+{
+    return test::test_folder() + L"..\\..\\InstallVantrel7.05a.exe";
+}
+
+std::wstring system_text(DWORD code)
+{
+    wchar_t* buffer = nullptr;
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                     nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    std::wstring text = buffer ? buffer : L"";
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
+        text.pop_back();
+    return text;
+}
+
+TEST(Startup, RunsItsChecksAndEndsWithoutAWindowYet)
+{
+    test::program first(installer());
+    DWORD code = 1;
+    ASSERT_TRUE(first.wait(20000, code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(Startup, RunningProductThenSecondInstallerThenRetry)
+{
+    auto product = std::make_unique<test::helper_process>(L"registered_instance.exe", L"");
+    test::program first(installer());
+
+    const HWND running = test::wait_for_message_box(first.id(), 20000);
+    ASSERT_TRUE(running);
+    EXPECT_EQ(test::message_box_text(running), L"You should close 'Vantrel' before continuing Installation.");
+    EXPECT_EQ(test::window_text(running), L"Installer \u2013 Vantrel 7.05a");
+    EXPECT_TRUE(::GetDlgItem(running, IDRETRY));
+    EXPECT_TRUE(::GetDlgItem(running, IDCANCEL));
+
+    // Retry with the product still running asks again.
+    test::press(running, IDRETRY);
+    ::Sleep(300);
+    const HWND again = test::wait_for_message_box(first.id(), 20000);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(test::message_box_text(again), L"You should close 'Vantrel' before continuing Installation.");
+
+    // The first installer holds the lock meanwhile: a second one refuses to run. Its language
+    // is not chosen yet, so its caption is the French title.
+    {
+        test::program second(installer());
+        const HWND busy = test::wait_for_message_box(second.id(), 20000);
+        ASSERT_TRUE(busy);
+        EXPECT_EQ(test::message_box_text(busy), system_text(ERROR_BUSY));
+        EXPECT_EQ(test::window_text(busy), L"Installeur \u2013 Vantrel 7.05a");
+        test::press(busy, IDOK);
+        DWORD code = 1;
+        EXPECT_TRUE(second.wait(20000, code));
+    }
+
+    // The product ends: Retry goes on, and the installer ends by itself.
+    EXPECT_EQ(product->finish(), 0u);
+    product.reset();
+    test::press(again, IDRETRY);
+    DWORD code = 1;
+    ASSERT_TRUE(first.wait(20000, code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(Startup, CancelWhileTheProductRunsEnds)
+{
+    test::helper_process product(L"registered_instance.exe", L"");
+    test::program installer_process(installer());
+    const HWND running = test::wait_for_message_box(installer_process.id(), 20000);
+    ASSERT_TRUE(running);
+    test::press(running, IDCANCEL);
+    DWORD code = 1;
+    ASSERT_TRUE(installer_process.wait(20000, code));
+    EXPECT_EQ(test::wait_for_message_box(installer_process.id(), 0), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,37 @@
+#pragma once
+// Drives other programs' windows from a test: starts a program, finds its message boxes,
+// reads them and presses their buttons.
+#include <windows.h>
+
+#include <string>
+
+#include "support/handles.h"
+
+namespace test {
+
+class program {
+public:
+    // Starts `exe` with `arguments`; the program is ended when this is destroyed.
+    program(const std::wstring& exe, const std::wstring& arguments = L"");
+    ~program();
+    program(const program&) = delete;
+    program& operator=(const program&) = delete;
+
+    DWORD id() const noexcept { return id_; }
+    // Waits for the end; true with its exit code, false when it still runs after `ms`.
+    bool wait(DWORD ms, DWORD& exit_code);
+
+private:
+    tal::unique_handle process_;
+    DWORD id_ = 0;
+};
+
+// The first visible message box (dialog class #32770) of process `pid` within `ms`, or null.
+HWND wait_for_message_box(DWORD pid, DWORD ms);
+std::wstring window_text(HWND window);
+// The message of a message box.
+std::wstring message_box_text(HWND box);
+// Presses button `id` of a dialog (IDOK, IDCANCEL, IDRETRY, ...).
+void press(HWND dialog, int id);
+
+} // namespace test
