@@ -4,15 +4,17 @@
 // the first when ready and ends when the second is set.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "support/handles.h"
+#include "window_driver.h"
 
 namespace test {
 
 class helper_process {
 public:
-    helper_process(const std::wstring& program, const std::wstring& arguments);
+    helper_process(const std::wstring& name, const std::wstring& arguments);
     ~helper_process();
     helper_process(const helper_process&) = delete;
     helper_process& operator=(const helper_process&) = delete;
@@ -25,7 +27,7 @@ public:
 private:
     tal::unique_handle ready_;
     tal::unique_handle quit_;
-    tal::unique_handle process_;
+    std::unique_ptr<program> process_;
 };
 
 // The folder of the running test executable, with a trailing backslash.

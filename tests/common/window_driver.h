@@ -18,6 +18,7 @@ public:
     program& operator=(const program&) = delete;
 
     DWORD id() const noexcept { return id_; }
+    HANDLE handle() const noexcept { return process_.get(); }
     // Waits for the end; true with its exit code, false when it still runs after `ms`.
     bool wait(DWORD ms, DWORD& exit_code);
 

@@ -2,32 +2,12 @@
 #include <cstdint>
 #include <string>
 
+#include "memory_source.h"
 #include "state/log_reader.h"
-
-namespace {
-
-class memory_source final : public state::log_source {
-public:
-    memory_source(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    result read_byte(unsigned char& byte) override
-    {
-        if (at_ >= size_)
-            return result::end;
-        byte = data_[at_++];
-        return result::byte;
-    }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    memory_source source(data, size);
+    test::memory_source source(std::string(reinterpret_cast<const char*>(data), size));
     const state::log_reader_hooks hooks{[](std::string_view bytes) {
                                             std::wstring wide;
                                             for (const char c : bytes)

@@ -4,29 +4,10 @@
 
 #include <string>
 
+#include "memory_source.h"
 #include "state/log_reader.h"
 
 namespace {
-
-class memory_source final : public state::log_source {
-public:
-    explicit memory_source(std::string bytes, std::size_t fail_at = std::string::npos)
-        : bytes_(std::move(bytes)), fail_at_(fail_at) {}
-    result read_byte(unsigned char& byte) override
-    {
-        if (at_ == fail_at_)
-            return result::failed;
-        if (at_ >= bytes_.size())
-            return result::end;
-        byte = static_cast<unsigned char>(bytes_[at_++]);
-        return result::byte;
-    }
-
-private:
-    std::string bytes_;
-    std::size_t fail_at_;
-    std::size_t at_ = 0;
-};
 
 std::string utf16(const std::wstring& text, bool bom = true)
 {
@@ -42,7 +23,7 @@ std::string utf16(const std::wstring& text, bool bom = true)
 state::log_record read(const std::string& bytes, std::vector<std::wstring> existing = {L"D:\\Programs\\Vantrel 7"},
                        std::size_t fail_at = std::string::npos)
 {
-    memory_source source(bytes, fail_at);
+    test::memory_source source(bytes, fail_at);
     const state::log_reader_hooks hooks{[](std::string_view b) {
                                             std::wstring wide;
                                             for (const char c : b)
