@@ -120,6 +120,6 @@ BOOL CInstallApp::InitInstance()
     m_bMenuShortcut = true;
     m_bDesktopShortcut = true;
     m_bAdvancedMode = false;
-    // The wizard frame (steps 11 and 12) is not built yet: the startup ends here.
+    RunWizard();
     return FALSE;
 }

@@ -34,6 +34,10 @@ public:
     InstallJournal m_previousLog;
     bool m_bInstalled = false;
 
+protected:
+    // Steps 11 and 12: the wizard, run modally; nothing here, the wizard's application adds it.
+    virtual void RunWizard() {}
+
 private:
     bool WaitForRunningProduct();
     bool DetectPreviousInstallation();

@@ -11,6 +11,16 @@ rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 wineboot -i </dev/null >/dev/null 2>&1
+# Windows get their frames and title bars from a virtual desktop, as on Windows, so that
+# screenshots show what a user sees.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+wineserver -k </dev/null >/dev/null 2>&1 || true
+wineserver -w </dev/null >/dev/null 2>&1 || true
+wineserver -p </dev/null >/dev/null 2>&1
+# The desktop's own process outlives every program: started here, it holds no pipe of CTest's.
+wine explorer /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
+sleep 2
 touch "$WINEPREFIX/.vantrel-ready"
 status=0
 ctest --preset windows -j2 "$@" || status=$?

@@ -26,9 +26,27 @@ std::wstring system_text(DWORD code)
     return text;
 }
 
-TEST(Startup, RunsItsChecksAndEndsWithoutAWindowYet)
+// The wizard frame: the dialog with the side panel, control 1005.
+HWND wait_for_wizard(const test::program& p)
+{
+    return test::wait_for_dialog(p.id(), 1005, 20000);
+}
+
+// Leaves a wizard that asks before leaving.
+void leave(HWND wizard, const test::program& p)
+{
+    test::press(wizard, IDCANCEL);
+    const HWND confirm = test::wait_for_message_box(p.id(), 20000);
+    ASSERT_TRUE(confirm);
+    test::press(confirm, IDYES);
+}
+
+TEST(Startup, ChecksPassThenTheWizardOpens)
 {
     test::program first(installer());
+    const HWND wizard = wait_for_wizard(first);
+    ASSERT_TRUE(wizard);
+    leave(wizard, first);
     DWORD code = 1;
     ASSERT_TRUE(first.wait(20000, code));
     EXPECT_EQ(code, 0u);
@@ -66,10 +84,13 @@ TEST(Startup, RunningProductThenSecondInstallerThenRetry)
         EXPECT_TRUE(second.wait(20000, code));
     }
 
-    // The product ends: Retry goes on, and the installer ends by itself.
+    // The product ends: Retry goes on to the wizard.
     EXPECT_EQ(product->finish(), 0u);
     product.reset();
     test::press(again, IDRETRY);
+    const HWND wizard = wait_for_wizard(first);
+    ASSERT_TRUE(wizard);
+    leave(wizard, first);
     DWORD code = 1;
     ASSERT_TRUE(first.wait(20000, code));
     EXPECT_EQ(code, 0u);

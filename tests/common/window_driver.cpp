@@ -7,17 +7,23 @@ namespace {
 
 struct search {
     DWORD pid;
+    int id;
     HWND found;
 };
 
-BOOL CALLBACK find_box(HWND window, LPARAM parameter)
+bool is_dialog(HWND window)
+{
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    return std::wstring(name) == L"#32770";
+}
+
+BOOL CALLBACK find_dialog(HWND window, LPARAM parameter)
 {
     auto* s = reinterpret_cast<search*>(parameter);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (pid == s->pid && ::IsWindowVisible(window) && std::wstring(name) == L"#32770") {
+    if (pid == s->pid && ::IsWindowVisible(window) && is_dialog(window) && ::GetDlgItem(window, s->id)) {
         s->found = window;
         return FALSE;
     }
@@ -55,12 +61,12 @@ bool program::wait(DWORD ms, DWORD& exit_code)
     return true;
 }
 
-HWND wait_for_message_box(DWORD pid, DWORD ms)
+HWND wait_for_dialog(DWORD pid, int id, DWORD ms)
 {
     const DWORD start = ::GetTickCount();
     do {
-        search s{pid, nullptr};
-        ::EnumWindows(find_box, reinterpret_cast<LPARAM>(&s));
+        search s{pid, id, nullptr};
+        ::EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&s));
         if (s.found)
             return s.found;
         ::Sleep(25);
@@ -68,10 +74,88 @@ HWND wait_for_message_box(DWORD pid, DWORD ms)
     return nullptr;
 }
 
+HWND wait_for_message_box(DWORD pid, DWORD ms)
+{
+    // A message box shows its message in the static control 0xFFFF.
+    return wait_for_dialog(pid, 0xFFFF, ms);
+}
+
+HWND visible_page(HWND frame)
+{
+    for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (is_dialog(child) && ::IsWindowVisible(child))
+            return child;
+    }
+    return nullptr;
+}
+
+std::wstring item_text(HWND dialog, int id)
+{
+    return window_text(::GetDlgItem(dialog, id));
+}
+
+bool item_enabled(HWND dialog, int id)
+{
+    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
+}
+
+bool item_checked(HWND dialog, int id)
+{
+    return ::SendMessageW(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void set_item_text(HWND dialog, int id, const std::wstring& text)
+{
+    ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool screenshot(HWND window, const std::wstring& path)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    const HDC screen = ::GetDC(nullptr);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    const HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    ::GdiFlush();
+    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+    const DWORD image = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + image;
+    bool ok = false;
+    const tal::unique_hfile out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (out) {
+        DWORD written = 0;
+        ok = ::WriteFile(out.get(), &file, sizeof file, &written, nullptr)
+             && ::WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr)
+             && ::WriteFile(out.get(), bits, image, &written, nullptr);
+    }
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return ok;
+}
+
 std::wstring window_text(HWND window)
 {
-    wchar_t text[2048] = {};
-    ::GetWindowTextW(window, text, 2048);
+    // GetWindowText does not ask another process's edit controls for their text; WM_GETTEXT does.
+    wchar_t text[4096] = {};
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
     return text;
 }
 

@@ -27,8 +27,20 @@ private:
     DWORD id_ = 0;
 };
 
-// The first visible message box (dialog class #32770) of process `pid` within `ms`, or null.
+// The first visible message box of process `pid` within `ms`, or null.
 HWND wait_for_message_box(DWORD pid, DWORD ms);
+// The first visible top-level dialog of process `pid` that has a control `id`, or null.
+HWND wait_for_dialog(DWORD pid, int id, DWORD ms);
+// The visible child dialog (the page) of a wizard frame.
+HWND visible_page(HWND frame);
+// The text of control `id` of a dialog.
+std::wstring item_text(HWND dialog, int id);
+bool item_enabled(HWND dialog, int id);
+bool item_checked(HWND dialog, int id);
+// Sets a control's text as typing would leave it.
+void set_item_text(HWND dialog, int id, const std::wstring& text);
+// Saves what the screen shows of `window` as a 24-bit BMP.
+bool screenshot(HWND window, const std::wstring& path);
 std::wstring window_text(HWND window);
 // The message of a message box.
 std::wstring message_box_text(HWND box);

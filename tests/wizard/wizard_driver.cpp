@@ -1,0 +1,111 @@
+#include "wizard_driver.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "helper_process.h"
+
+namespace test {
+
+std::wstring installer_path()
+{
+    return test_folder() + L"..\\..\\InstallVantrel7.05a.exe";
+}
+
+void settle()
+{
+    ::Sleep(150);
+}
+
+wizard::wizard() : program_(std::make_unique<program>(installer_path()))
+{
+    frame_ = wait_for_dialog(program_->id(), 1005, 20000);
+    if (!frame_)
+        throw std::runtime_error("the wizard did not open");
+    settle();
+}
+
+wizard::~wizard() = default;
+
+HWND wizard::page_with(int id) const
+{
+    for (HWND child = ::GetWindow(frame_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (::GetDlgItem(child, id))
+            return child;
+    }
+    return nullptr;
+}
+
+int wizard::page_index() const
+{
+    const HWND p = page();
+    if (!p)
+        return -1;
+    const int markers[] = {1023, 1018, 1009, 1011, 1015};
+    for (int i = 0; i < 5; ++i) {
+        if (::GetDlgItem(p, markers[i]))
+            return i;
+    }
+    return ::GetDlgItem(p, 1016) ? 5 : -1;
+}
+
+void wizard::press_frame(int id)
+{
+    press(frame_, id);
+    settle();
+}
+
+void wizard::press_page(int id)
+{
+    const HWND p = page();
+    ::PostMessageW(::GetDlgItem(p, id), BM_CLICK, 0, 0);
+    settle();
+}
+
+void wizard::next()
+{
+    press_frame(IDOK);
+}
+
+void wizard::back()
+{
+    press_frame(3);
+}
+
+void wizard::pick_language(int position)
+{
+    const HWND start = page_with(1023);
+    const HWND combo = ::GetDlgItem(start, 1023);
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+    // Posted: the change may open a message box, which a sent message would wait for.
+    ::PostMessageW(start, WM_COMMAND, MAKEWPARAM(1023, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    settle();
+}
+
+bool wizard::wait_page(int index) const
+{
+    for (int i = 0; i < 100; ++i) {
+        if (page_index() == index)
+            return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+bool wizard::ended(DWORD ms)
+{
+    DWORD code = 0;
+    return program_->wait(ms, code);
+}
+
+void wizard::save_screenshot(const std::wstring& name) const
+{
+    const std::wstring folder = test_folder() + L"..\\screenshots";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    ::RedrawWindow(frame_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    settle();
+    screenshot(frame_, folder + L"\\" + name + L".bmp");
+}
+
+} // namespace test

@@ -1,0 +1,45 @@
+#pragma once
+// The installer's wizard seen from a test: start it, find its pages, read and press.
+#include <memory>
+#include <string>
+
+#include "window_driver.h"
+
+namespace test {
+
+class wizard {
+public:
+    wizard();
+    ~wizard();
+
+    HWND frame() const { return frame_; }
+    HWND page() const { return visible_page(frame_); }
+    DWORD pid() const { return program_->id(); }
+    // The page index from the controls it shows: 0 start, 1 mode, 2 folder, 3 shortcuts,
+    // 4 installation, 5 end; -1 when unknown.
+    int page_index() const;
+    // The page that shows control `id` (all pages exist from the start, most hidden).
+    HWND page_with(int id) const;
+
+    void next();
+    void back();
+    // Presses a button of the frame or of the visible page and waits for the wizard to settle.
+    void press_frame(int id);
+    void press_page(int id);
+    // Picks an entry of the language list by its position.
+    void pick_language(int position);
+    // Waits until the page index is `index`; false after a few seconds.
+    bool wait_page(int index) const;
+    bool ended(DWORD ms);
+    void save_screenshot(const std::wstring& name) const;
+
+private:
+    std::unique_ptr<program> program_;
+    HWND frame_ = nullptr;
+};
+
+std::wstring installer_path();
+// Lets pending messages of another process be handled.
+void settle();
+
+} // namespace test

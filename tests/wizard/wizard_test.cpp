@@ -1,0 +1,254 @@
+// The wizard driven from outside, as a user would: navigation, the start page's states, the
+// language list, the folder and shortcut pages, leaving.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "helper_process.h"
+#include "state_fixture.h"
+#include "support/handles.h"
+#include "wizard_driver.h"
+
+namespace {
+
+const std::wstring product_key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel 7";
+
+// A previous installation of the product with a program of the given version, or none.
+class installed_product {
+public:
+    explicit installed_product(const wchar_t* module)
+    {
+        const std::wstring program = folder_.path() + L"\\Vantrel.exe";
+        ::CopyFileW((test::test_folder() + module).c_str(), program.c_str(), FALSE);
+        HKEY raw = nullptr;
+        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, product_key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+        const tal::unique_hkey key(raw);
+        const std::wstring icon = program + L",0";
+        ::RegSetValueExW(key.get(), L"DisplayIcon", 0, REG_SZ, reinterpret_cast<const BYTE*>(icon.c_str()),
+                         static_cast<DWORD>((icon.size() + 1) * sizeof(wchar_t)));
+    }
+    ~installed_product() { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, product_key.c_str()); }
+
+private:
+    test::scratch_folder folder_;
+};
+
+std::wstring default_folder()
+{
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path);
+    return std::wstring(path) + L"\\Marrowin\\Vantrel 7";
+}
+
+void leave_with_confirmation(test::wizard& w)
+{
+    w.press_frame(IDCANCEL);
+    const HWND confirm = test::wait_for_message_box(w.pid(), 10000);
+    ASSERT_TRUE(confirm);
+    EXPECT_EQ(test::message_box_text(confirm),
+              L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
+    test::press(confirm, IDYES);
+    EXPECT_TRUE(w.ended(10000));
+}
+
+TEST(Wizard, QuickModeSkipsTheFolderAndShortcutPages)
+{
+    test::wizard w;
+    EXPECT_EQ(w.page_index(), 0);
+    EXPECT_EQ(test::window_text(w.frame()), L"Installer \u2013 Vantrel 7.05a");
+    EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Next  >");
+    EXPECT_EQ(test::item_text(w.frame(), 3), L"<  Back");
+    EXPECT_EQ(test::item_text(w.frame(), IDCANCEL), L"Cancel");
+    EXPECT_FALSE(test::item_enabled(w.frame(), 3));
+
+    // A folder typed into the hidden folder page is neither saved nor shown while skipped.
+    test::set_item_text(w.page_with(1009), 1007, L"C:\\Never\\Saved");
+
+    w.next();
+    ASSERT_TRUE(w.wait_page(1));
+    EXPECT_TRUE(test::item_checked(w.page(), 1018));
+    EXPECT_TRUE(test::item_enabled(w.frame(), 3));
+    w.next();
+    ASSERT_TRUE(w.wait_page(4));
+    EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Install");
+    EXPECT_EQ(test::item_text(w.page(), 1003), L"Click on 'Install' to start Installation.");
+    const std::wstring summary = test::item_text(w.page(), 1015);
+    EXPECT_NE(summary.find(L"'Vantrel 7.05a' Installation.\r\n"), std::wstring::npos);
+    EXPECT_NE(summary.find(L"Installation Options"), std::wstring::npos);
+    EXPECT_NE(summary.find(L"Installation Folder: \"" + default_folder() + L"\"."), std::wstring::npos);
+    EXPECT_NE(summary.find(L"Creating a Shortcut on the Desktop."), std::wstring::npos);
+    EXPECT_EQ(summary.find(L"Never"), std::wstring::npos);
+
+    w.back();
+    ASSERT_TRUE(w.wait_page(1));
+    // Advanced: the folder page is shown and loaded from the settings.
+    w.press_page(1019);
+    w.next();
+    ASSERT_TRUE(w.wait_page(2));
+    EXPECT_EQ(test::item_text(w.page(), 1007), default_folder());
+    w.next();
+    ASSERT_TRUE(w.wait_page(3));
+    w.next();
+    ASSERT_TRUE(w.wait_page(4));
+    w.back();
+    ASSERT_TRUE(w.wait_page(3));
+    leave_with_confirmation(w);
+}
+
+TEST(Wizard, FolderTypedInAdvancedModeReachesTheSummary)
+{
+    test::wizard w;
+    w.next();
+    w.press_page(1019);
+    w.next();
+    ASSERT_TRUE(w.wait_page(2));
+    EXPECT_TRUE(test::item_enabled(w.page(), 1006));
+    test::set_item_text(w.page(), 1007, L"D:\\Apps\\Vantrel");
+    w.next();
+    ASSERT_TRUE(w.wait_page(3));
+    // The Start-menu folder relative to the all-users Start menu; the check-box rule.
+    EXPECT_EQ(test::item_text(w.page(), 1007), L"Programs\\Marrowin\\Vantrel 7");
+    EXPECT_TRUE(test::item_checked(w.page(), 1011));
+    EXPECT_TRUE(test::item_enabled(w.page(), 1007));
+    w.press_page(1011);
+    EXPECT_FALSE(test::item_checked(w.page(), 1011));
+    EXPECT_FALSE(test::item_enabled(w.page(), 1007));
+    EXPECT_FALSE(test::item_enabled(w.page(), 1006));
+    w.press_page(1010);
+    w.next();
+    ASSERT_TRUE(w.wait_page(4));
+    const std::wstring summary = test::item_text(w.page(), 1015);
+    EXPECT_NE(summary.find(L"Installation Folder: D:\\Apps\\Vantrel."), std::wstring::npos);
+    EXPECT_EQ(summary.find(L"Start Menu"), std::wstring::npos);
+    EXPECT_EQ(summary.find(L"Desktop"), std::wstring::npos);
+    leave_with_confirmation(w);
+}
+
+TEST(Wizard, FolderLongerThanTheLimitIsRefusedAndThePageKept)
+{
+    test::wizard w;
+    w.next();
+    w.press_page(1019);
+    w.next();
+    ASSERT_TRUE(w.wait_page(2));
+    test::set_item_text(w.page(), 1007, L"C:\\" + std::wstring(300, L'x'));
+    w.next();
+    const HWND refusal = test::wait_for_message_box(w.pid(), 10000);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(test::message_box_text(refusal), L"Please enter no more than 260 characters.");
+    test::press(refusal, IDOK);
+    test::settle();
+    EXPECT_EQ(w.page_index(), 2);
+    test::set_item_text(w.page(), 1007, L"C:\\Short");
+    w.next();
+    EXPECT_TRUE(w.wait_page(3));
+    leave_with_confirmation(w);
+}
+
+TEST(Wizard, StartPageWithoutPreviousInstallation)
+{
+    test::wizard w;
+    const HWND start = w.page();
+    EXPECT_EQ(test::item_text(start, 1022), L"Select Installation Langage");
+    EXPECT_EQ(test::item_text(start, 1016), L"'Vantrel 7.05a' Installation.");
+    EXPECT_EQ(test::item_text(start, 1003), L"Click on 'Next' to continue.");
+    EXPECT_EQ(test::item_text(start, 1020), L"Version Vantrel 7.05a");
+    // Eight languages in their order, English selected (the UI language here).
+    const HWND combo = ::GetDlgItem(start, 1023);
+    ASSERT_EQ(::SendMessageW(combo, CB_GETCOUNT, 0, 0), 8);
+    EXPECT_EQ(::SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+    leave_with_confirmation(w);
+}
+
+TEST(Wizard, StartPageForTheSameVersion)
+{
+    const installed_product same(L"program_7_5_1_1.dll");
+    test::wizard w;
+    EXPECT_EQ(test::item_text(w.page(), 1016),
+              L"'Vantrel 7.05a' is already installed.\r\nDo you confirm Reinstallation ?");
+    EXPECT_EQ(test::item_text(w.page(), 1003), L"Click on 'Next' to continue or on 'Cancel' to exit Installation.");
+    EXPECT_TRUE(test::item_enabled(w.frame(), IDOK));
+    // The folder is the previous installation's: not editable.
+    const HWND path = w.page_with(1009);
+    EXPECT_FALSE(test::item_enabled(path, 1009));
+    EXPECT_FALSE(test::item_enabled(path, 1006));
+    EXPECT_TRUE(::GetWindowLongW(::GetDlgItem(path, 1007), GWL_STYLE) & ES_READONLY);
+    // On page 1 leaving asks; on page 0 it does not.
+    w.next();
+    ASSERT_TRUE(w.wait_page(1));
+    w.press_frame(IDCANCEL);
+    const HWND confirm = test::wait_for_message_box(w.pid(), 10000);
+    ASSERT_TRUE(confirm);
+    test::press(confirm, IDNO);
+    test::settle();
+    EXPECT_FALSE(w.ended(0));
+    w.back();
+    ASSERT_TRUE(w.wait_page(0));
+    w.press_frame(IDCANCEL);
+    EXPECT_TRUE(w.ended(10000));
+}
+
+TEST(Wizard, StartPageForAnUpdate)
+{
+    const installed_product older(L"program_7_5_0_9.dll");
+    test::wizard w;
+    EXPECT_EQ(test::item_text(w.page(), 1016), L"Update from 'Vantrel 7.04' to 'Vantrel 7.05a'.");
+    EXPECT_EQ(test::item_text(w.page(), 1003), L"Click on 'Next' to continue.");
+    EXPECT_TRUE(test::item_enabled(w.frame(), IDOK));
+    leave_with_confirmation(w);
+}
+
+TEST(Wizard, StartPageForANewerVersion)
+{
+    const installed_product newer(L"program_8_0_0_0.dll");
+    test::wizard w;
+    EXPECT_EQ(test::item_text(w.page(), 1016),
+              L"'Vantrel 7.05a' Installation.\r\nA more recent Version (Vantrel 8.0) is already installed.");
+    EXPECT_EQ(test::item_text(w.page(), 1003), L"Click on 'Cancel' to exit Installation.");
+    EXPECT_FALSE(test::item_enabled(w.frame(), IDOK));
+    w.press_frame(IDCANCEL); // no question
+    EXPECT_TRUE(w.ended(10000));
+}
+
+TEST(Wizard, LanguageChangeRelabelsEverything)
+{
+    test::wizard w;
+    w.pick_language(2); // Deutsch
+    EXPECT_EQ(test::window_text(w.frame()), L"Installationsprogramm \u2013 Vantrel 7.05a");
+    EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Weiter  >");
+    EXPECT_EQ(test::item_text(w.frame(), 3), L"<  Zur\u00fcck");
+    EXPECT_EQ(test::item_text(w.frame(), IDCANCEL), L"Abbrechen");
+    EXPECT_EQ(test::item_text(w.page(), 1022), L"W\u00e4hlen Sie die Installationssprache");
+    EXPECT_EQ(test::item_text(w.page_with(1018), 1021), L"Installationsart");
+    EXPECT_EQ(test::item_text(w.page_with(1009), 1006), L"Durchsuchen...");
+    EXPECT_EQ(test::item_text(w.page_with(1011), 1010), L"Eine Verkn\u00fcpfung auf dem Desktop erstellen.");
+    EXPECT_EQ(test::item_text(w.page_with(1015), 1003),
+              L"Klicken Sie auf 'Installieren', um die Installation zu starten.");
+
+    // The About box speaks German too.
+    ::PostMessageW(w.frame(), WM_SYSCOMMAND, 0x10, 0);
+    const HWND about = test::wait_for_dialog(w.pid(), 1019, 10000);
+    ASSERT_TRUE(about);
+    EXPECT_EQ(test::window_text(about), L"\u00dcber 'Installationsprogramm'");
+    EXPECT_EQ(test::item_text(about, 1019), L"Install 2.02");
+    EXPECT_NE(test::item_text(about, 1020).find(L"Marrowin"), std::wstring::npos);
+    test::press(about, IDOK);
+    test::settle();
+
+    // Greek has no installer translation: announced in English, kept selected.
+    w.pick_language(6);
+    const HWND notice = test::wait_for_message_box(w.pid(), 10000);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(test::message_box_text(notice), L"'Vantrel' will be installed in the selected Langage, but the "
+                                              L"Installer, still under translation,  shall run in English.");
+    test::press(notice, IDOK);
+    test::settle();
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(w.page(), 1023), CB_GETCURSEL, 0, 0), 6);
+    EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Next  >");
+    EXPECT_EQ(test::window_text(w.frame()), L"Installer \u2013 Vantrel 7.05a");
+    leave_with_confirmation(w);
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+#include "wizard/about_dlg.h"
+
+#include "app/localized_strings.h"
+#include "support/version_info.h"
+
+BOOL CAboutDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    tal::version_info version;
+    version.request = tal::version_info::title_bit | tal::version_info::copyright_bit;
+    tal::read_version_info(version);
+    std::wstring pattern = LoadLocalizedString(1003);
+    if (pattern.empty()) {
+        wchar_t text[256] = {};
+        ::GetWindowTextW(m_hWnd, text, 256);
+        pattern = text;
+    }
+    ::SetWindowTextW(m_hWnd, details::format_inserts(pattern, {GetInstallerTitle(false)}).c_str());
+    if (!version.title.empty())
+        SetDlgItemText(1019, version.title);
+    if (!version.copyright.empty())
+        SetDlgItemText(1020, version.copyright);
+    SetDlgItemText(IDOK, LoadLocalizedString(1001));
+    return TRUE;
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include "framework/dialog.h"
+#include "install/dlg_install.h"
+#include "wizard/dlg_end.h"
+#include "wizard/dlg_mode.h"
+#include "wizard/dlg_path.h"
+#include "wizard/dlg_shortcut.h"
+#include "wizard/dlg_start.h"
+
+// The wizard frame: six pages in one area, the side picture, Back, Next and Exit.
+class CInstallDlg : public CDialog {
+public:
+    CInstallDlg();
+    ~CInstallDlg() override;
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    void ShowPage(int target);
+    void UpdateButtons();
+    void RefreshTexts();
+
+    int CurrentPage() const noexcept { return m_nCurrentPage; }
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    std::wstring AboutText() const;
+    void PlacePages();
+
+    CDlgStart m_pageStart;
+    CDlgMode m_pageMode;
+    CDlgPath m_pagePath;
+    CDlgShortcut m_pageShortcut;
+    CDlgInstall m_pageInstall;
+    CDlgEnd m_pageEnd;
+    CWizardPage* m_pages[6];
+    int m_nCurrentPage = -1;
+    HICON m_hIcon;
+};
