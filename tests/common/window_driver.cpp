@@ -80,6 +80,65 @@ HWND wait_for_message_box(DWORD pid, DWORD ms)
     return wait_for_dialog(pid, 0xFFFF, ms);
 }
 
+namespace {
+
+struct class_search {
+    const wchar_t* name;
+    HWND found;
+};
+
+BOOL CALLBACK find_class(HWND window, LPARAM parameter)
+{
+    auto* s = reinterpret_cast<class_search*>(parameter);
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    if (::lstrcmpiW(name, s->name) == 0) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct owner_search {
+    DWORD pid;
+    const wchar_t* child_class;
+    HWND found;
+};
+
+BOOL CALLBACK find_with_child(HWND window, LPARAM parameter)
+{
+    auto* s = reinterpret_cast<owner_search*>(parameter);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == s->pid && ::IsWindowVisible(window) && descendant_of_class(window, s->child_class)) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND descendant_of_class(HWND window, const wchar_t* child_class)
+{
+    class_search s{child_class, nullptr};
+    ::EnumChildWindows(window, find_class, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND wait_for_window_with(DWORD pid, const wchar_t* child_class, DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        owner_search s{pid, child_class, nullptr};
+        ::EnumWindows(find_with_child, reinterpret_cast<LPARAM>(&s));
+        if (s.found)
+            return s.found;
+        ::Sleep(25);
+    } while (::GetTickCount() - start < ms);
+    return nullptr;
+}
+
 HWND visible_page(HWND frame)
 {
     for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {

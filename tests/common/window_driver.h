@@ -31,6 +31,11 @@ private:
 HWND wait_for_message_box(DWORD pid, DWORD ms);
 // The first visible top-level dialog of process `pid` that has a control `id`, or null.
 HWND wait_for_dialog(DWORD pid, int id, DWORD ms);
+// The first visible top-level window of process `pid` with a descendant of window class
+// `child_class`, or null.
+HWND wait_for_window_with(DWORD pid, const wchar_t* child_class, DWORD ms);
+// The first descendant of `window` of window class `child_class`, or null.
+HWND descendant_of_class(HWND window, const wchar_t* child_class);
 // The visible child dialog (the page) of a wizard frame.
 HWND visible_page(HWND frame);
 // The text of control `id` of a dialog.

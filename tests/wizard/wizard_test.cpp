@@ -126,6 +126,57 @@ TEST(Wizard, FolderTypedInAdvancedModeReachesTheSummary)
     leave_with_confirmation(w);
 }
 
+TEST(Wizard, FolderBrowserAppendsTheProductFolderAndRefusesBadNames)
+{
+    test::wizard w;
+    w.next();
+    w.press_page(1019);
+    w.next();
+    ASSERT_TRUE(w.wait_page(2));
+    w.press_page(1006);
+    const HWND browser = test::wait_for_window_with(w.pid(), L"SysTreeView32", 10000);
+    ASSERT_TRUE(browser);
+    const HWND edit = test::descendant_of_class(browser, L"Edit");
+    ASSERT_TRUE(edit);
+    test::settle();
+    // The default folder does not exist yet: the browser selects its nearest existing folder,
+    // Program Files, and shows it with the product's folder appended once.
+    wchar_t program_files[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, program_files);
+    EXPECT_EQ(test::window_text(edit), std::wstring(program_files) + L"\\Vantrel 7");
+
+    // A forbidden character is refused with the system's text and the browser stays.
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\bad*name"));
+    test::press(browser, IDOK);
+    const HWND refusal = test::wait_for_message_box(w.pid(), 3000);
+    if (!refusal && !::IsWindow(browser)) {
+        // Back on the page with the tree's selection alone: the typed text was never validated.
+        EXPECT_EQ(test::item_text(w.page(), 1007), std::wstring(program_files));
+        leave_with_confirmation(w);
+        GTEST_SKIP() << "Wine's folder browser ignores BIF_VALIDATE: typed text is not handed to the callback";
+    }
+    ASSERT_TRUE(refusal);
+    wchar_t* text = nullptr;
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                     nullptr, ERROR_BAD_PATHNAME, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring expected = text ? text : L"";
+    ::LocalFree(text);
+    while (!expected.empty() && (expected.back() == L'\r' || expected.back() == L'\n'))
+        expected.pop_back();
+    EXPECT_EQ(test::message_box_text(refusal), expected);
+    test::press(refusal, IDOK);
+    test::settle();
+    EXPECT_TRUE(::IsWindowVisible(browser));
+
+    // A typed folder that does not exist yet is taken as it is; nothing is created.
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\Typed Here\\Vantrel 7"));
+    test::press(browser, IDOK);
+    test::settle();
+    EXPECT_EQ(test::item_text(w.page(), 1007), L"C:\\Typed Here\\Vantrel 7");
+    EXPECT_EQ(::GetFileAttributesW(L"C:\\Typed Here"), INVALID_FILE_ATTRIBUTES);
+    leave_with_confirmation(w);
+}
+
 TEST(Wizard, FolderLongerThanTheLimitIsRefusedAndThePageKept)
 {
     test::wizard w;
