@@ -6,6 +6,7 @@
 
 #include "payload/payload_resource.h"
 #include "payload/platform.h"
+#include "support/owner_window.h"
 
 namespace payload::platform {
 namespace {
@@ -15,27 +16,6 @@ namespace {
     const DWORD error = ::GetLastError();
     throw std::filesystem::filesystem_error(what, std::filesystem::path(path),
                                             std::error_code(static_cast<int>(error), std::system_category()));
-}
-
-BOOL CALLBACK find_captioned_window(HWND window, LPARAM found)
-{
-    const HWND root = ::GetAncestor(window, GA_ROOTOWNER);
-    if (root && (::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
-        *reinterpret_cast<HWND*>(found) = root;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The window that the shell's folder query may use as its owner, as message boxes do.
-HWND owner_window()
-{
-    HWND owner = ::GetActiveWindow();
-    if (owner)
-        owner = ::GetAncestor(owner, GA_ROOTOWNER);
-    else
-        ::EnumThreadWindows(::GetCurrentThreadId(), find_captioned_window, reinterpret_cast<LPARAM>(&owner));
-    return owner ? ::GetLastActivePopup(owner) : nullptr;
 }
 
 } // namespace
@@ -50,7 +30,7 @@ std::wstring query_special_folder(int csidl)
     wchar_t folder[MAX_PATH] = {};
     // The result code is not enough: some systems answer S_FALSE or S_OK with nothing;
     // the folder exists when the buffer has been written.
-    ::SHGetFolderPathW(owner_window(), csidl, nullptr, SHGFP_TYPE_CURRENT, folder);
+    ::SHGetFolderPathW(tal::active_owner_window(), csidl, nullptr, SHGFP_TYPE_CURRENT, folder);
     return folder;
 }
 

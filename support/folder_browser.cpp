@@ -7,6 +7,7 @@
 #include "support/language.h"
 #include "support/message_box.h"
 #include "support/error_box.h"
+#include "support/owner_window.h"
 
 namespace tal {
 namespace {
@@ -37,26 +38,6 @@ std::wstring user_documents()
         return std::wstring(path);
     }();
     return documents;
-}
-
-BOOL CALLBACK find_captioned(HWND window, LPARAM found)
-{
-    const HWND root = ::GetAncestor(window, GA_ROOTOWNER);
-    if (root && (::GetWindowLongW(root, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
-        *reinterpret_cast<HWND*>(found) = root;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND browser_owner()
-{
-    HWND owner = ::GetActiveWindow();
-    if (owner)
-        owner = ::GetAncestor(owner, GA_ROOTOWNER);
-    else
-        ::EnumThreadWindows(::GetCurrentThreadId(), find_captioned, reinterpret_cast<LPARAM>(&owner));
-    return owner ? ::GetLastActivePopup(owner) : nullptr;
 }
 
 BOOL CALLBACK find_edit(HWND window, LPARAM found)
@@ -229,7 +210,7 @@ void folder_browser::append_subfolder()
 
 bool folder_browser::show(const std::wstring& initial, const std::wstring& subfolder)
 {
-    const HWND owner = browser_owner();
+    const HWND owner = active_owner_window();
     if (!com_initialised_) {
         const HRESULT result = ::CoInitialize(nullptr);
         if (FAILED(result)) {

@@ -14,18 +14,6 @@ std::wstring installer()
     return test::test_folder() + L"..\\..\\InstallVantrel7.05a.exe";
 }
 
-std::wstring system_text(DWORD code)
-{
-    wchar_t* buffer = nullptr;
-    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                     nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-    std::wstring text = buffer ? buffer : L"";
-    ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
-        text.pop_back();
-    return text;
-}
-
 // The wizard frame: the dialog with the side panel, control 1005.
 HWND wait_for_wizard(const test::program& p)
 {
@@ -77,7 +65,7 @@ TEST(Startup, RunningProductThenSecondInstallerThenRetry)
         test::program second(installer());
         const HWND busy = test::wait_for_message_box(second.id(), 20000);
         ASSERT_TRUE(busy);
-        EXPECT_EQ(test::message_box_text(busy), system_text(ERROR_BUSY));
+        EXPECT_EQ(test::message_box_text(busy), test::system_text(ERROR_BUSY));
         EXPECT_EQ(test::window_text(busy), L"Installeur \u2013 Vantrel 7.05a");
         test::press(busy, IDOK);
         DWORD code = 1;
@@ -127,7 +115,7 @@ TEST(Startup, InstalledVersionThatCannotBeReadStopsBeforeTheWizard)
     const HWND box = test::wait_for_message_box(installer_process.id(), 20000);
     ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
     ASSERT_TRUE(box);
-    EXPECT_EQ(test::message_box_text(box), L"C:\\nowhere\\Vantrel.exe\r\n\r\n" + system_text(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(test::message_box_text(box), L"C:\\nowhere\\Vantrel.exe\r\n\r\n" + test::system_text(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(test::window_text(box), L"Installer \u2013 Vantrel 7.05a");
     test::press(box, IDOK);
     DWORD code = 1;

@@ -168,6 +168,18 @@ void set_item_text(HWND dialog, int id, const std::wstring& text)
     ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+std::wstring system_text(DWORD code)
+{
+    wchar_t* buffer = nullptr;
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                     nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    std::wstring text = buffer ? buffer : L"";
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
+        text.pop_back();
+    return text;
+}
+
 bool screenshot(HWND window, const std::wstring& path)
 {
     RECT r{};

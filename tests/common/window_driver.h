@@ -44,6 +44,8 @@ bool item_enabled(HWND dialog, int id);
 bool item_checked(HWND dialog, int id);
 // Sets a control's text as typing would leave it.
 void set_item_text(HWND dialog, int id, const std::wstring& text);
+// The system's text for an error code, without its line break.
+std::wstring system_text(DWORD code);
 // Saves what the screen shows of `window` as a 24-bit BMP.
 bool screenshot(HWND window, const std::wstring& path);
 std::wstring window_text(HWND window);
