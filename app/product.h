@@ -7,6 +7,8 @@ inline constexpr const wchar_t* product_name = L"Vantrel";
 inline constexpr const wchar_t* product_version_text = L"7.05a";
 inline constexpr unsigned product_major_version = 7;
 inline constexpr const wchar_t* product_publisher = L"Marrowin";
+inline constexpr const wchar_t* product_web_address = L"https://www.marrowin.example/vantrel";
+inline constexpr const wchar_t* product_support_telephone = L"+33 3 88 00 00 00";
 // 7.5.1.1, compared with the installed program's file version.
 inline constexpr std::uint64_t product_numeric_version = 0x0007000500010001ull;
 inline constexpr const wchar_t* product_numeric_version_text = L"7.5.1.1";

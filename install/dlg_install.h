@@ -18,8 +18,21 @@ public:
     // The installation; true when the product's files were installed.
     bool RunInstallation();
 
+    void SetStatus(const std::wstring& text) const { SetDlgItemText(1003, text); }
+    // A status naming a file, shortened with an ellipsis to the status line's width.
+    void SetStatusPath(const std::wstring& text) const;
+    void SetProgress(int percent) const;
+    void SetProgramPath(const std::wstring& path) { m_strProgramPath = path; }
+    void SetUninstallerPath(const std::wstring& path) { m_strUninstallerPath = path; }
+
 private:
     void WriteSummary();
+    bool Extract();
+    void FailRun(const std::wstring& errorText);
+    void CreateShortcuts();
+    void UpdateDirectX();
+    void RegisterProgram(bool keyWritten);
+    void WriteUninstallLog();
 
     CWnd m_log;
     CWnd m_progress;

@@ -5,7 +5,6 @@
 #include "support/handles.h"
 
 namespace test {
-namespace {
 
 void remove_tree(const std::wstring& folder)
 {
@@ -27,6 +26,8 @@ void remove_tree(const std::wstring& folder)
     }
     ::RemoveDirectoryW(folder.c_str());
 }
+
+namespace {
 
 void walk(const std::wstring& root, const std::wstring& relative,
           std::map<std::wstring, std::pair<DWORD, std::string>>& tree)

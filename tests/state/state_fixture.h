@@ -22,6 +22,8 @@ private:
 };
 
 void write_text(const std::wstring& path, const std::string& bytes);
+// Deletes a folder with everything in it, read-only files included.
+void remove_tree(const std::wstring& folder);
 std::string read_bytes(const std::wstring& path);
 
 // Every file and folder below `root`: relative path -> attributes and content ("<dir>" for

@@ -149,7 +149,8 @@ TEST(Screenshots, EveryPageInTheUsersLanguage)
         expect_texts_fit(w.frame(), font, name + " frame on " + pages[page]);
         if (page == 1)
             w.press_page(1019); // advanced, to see every page
-        w.next();
+        if (page < 4)
+            w.next(); // on the installation page Next would install
     }
 
     ::PostMessageW(w.frame(), WM_SYSCOMMAND, 0x10, 0);

@@ -1,0 +1,56 @@
+#include "install/uninstall_key.h"
+
+#include <windows.h>
+
+#include "app/product.h"
+#include "state/journal.h"
+#include "support/handles.h"
+
+namespace {
+
+bool set_text(HKEY key, const wchar_t* name, const std::wstring& value)
+{
+    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+void set_number(HKEY key, const wchar_t* name, DWORD value)
+{
+    ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+} // namespace
+
+bool WriteUninstallKey(InstallJournal& journal, const std::wstring& program, const std::wstring& uninstaller,
+                       int language)
+{
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstall_key_parent, 0, KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS)
+        return false;
+    const tal::unique_hkey uninstall(raw);
+    HKEY product_raw = nullptr;
+    DWORD disposition = 0;
+    if (::RegCreateKeyExW(uninstall.get(), GetProductKeyName().c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_ALL_ACCESS, nullptr, &product_raw, &disposition) != ERROR_SUCCESS)
+        return false;
+    const tal::unique_hkey product(product_raw);
+    journal.BeginUninstallKey(disposition == REG_OPENED_EXISTING_KEY ? product.get() : nullptr);
+
+    const HKEY key = product.get();
+    const bool name = set_text(key, L"DisplayName", GetProductName(false));
+    const bool uninstall_string = set_text(key, L"UninstallString", uninstaller);
+    set_text(key, L"DisplayIcon", program + L",0");
+    set_text(key, L"DisplayVersion", product_numeric_version_text);
+    set_text(key, L"Publisher", product_publisher);
+    set_text(key, L"URLInfoAbout", product_web_address);
+    set_text(key, L"HelpLink", product_web_address);
+    set_text(key, L"URLUpdateInfo", product_web_address);
+    set_text(key, L"HelpTelephone", product_support_telephone);
+    set_number(key, L"NoModify", 1);
+    set_number(key, L"NoRepair", 1);
+    set_number(key, L"TalLanguage", static_cast<DWORD>(language));
+
+    const bool written = name && uninstall_string;
+    journal.CloseEntry(written);
+    return written;
+}

@@ -1,0 +1,115 @@
+// A whole installation through the wizard: Install pressed, the run's log, what it leaves on
+// the machine, and the end page.
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include "state_fixture.h"
+#include "support/handles.h"
+#include "wizard_driver.h"
+
+namespace {
+
+const std::wstring product_key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel 7";
+
+std::wstring shell_folder(int csidl)
+{
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
+    return path;
+}
+
+std::wstring registry_text(const wchar_t* name)
+{
+    wchar_t text[512] = {};
+    DWORD size = sizeof text;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, product_key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size)
+        != ERROR_SUCCESS)
+        return L"<none>";
+    return text;
+}
+
+DWORD registry_number(const wchar_t* name)
+{
+    DWORD value = 0xFFFFFFFF, size = sizeof value;
+    ::RegGetValueW(HKEY_LOCAL_MACHINE, product_key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+// Everything an installation leaves, removed again so that the next test starts clean.
+class Installation : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, product_key.c_str());
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, product_key.c_str());
+        test::remove_tree(shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin");
+        test::remove_tree(shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin");
+        test::remove_tree(shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin");
+        test::remove_tree(shell_folder(CSIDL_APPDATA) + L"\\Marrowin");
+        const std::wstring desktop_link = shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk";
+        ::DeleteFileW(desktop_link.c_str());
+    }
+
+    std::wstring install_folder = shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin\\Vantrel 7";
+};
+
+TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
+{
+    test::wizard w;
+    w.next();
+    w.next();
+    ASSERT_TRUE(w.wait_page(4));
+    w.next(); // Install
+    // The run ends with Exit enabled again.
+    for (int i = 0; i < 200 && !test::item_enabled(w.frame(), IDCANCEL); ++i)
+        ::Sleep(100);
+    ASSERT_TRUE(test::item_enabled(w.frame(), IDCANCEL));
+    const std::wstring log = test::item_text(w.page(), 1015);
+
+    EXPECT_NE(log.find(L"Preparing Installation...OK\r\n"), std::wstring::npos) << test::narrow(log);
+    EXPECT_NE(log.find(L"Copying File  \"" + install_folder + L"\\Vantrel.exe\"...OK\r\n"), std::wstring::npos);
+    EXPECT_NE(log.find(L"Shortcuts Creation...OK\r\n"), std::wstring::npos);
+    EXPECT_NE(log.find(L"Registry Data Writing..."), std::wstring::npos);
+    EXPECT_NE(log.find(L"Installation Data Writing...OK\r\n"), std::wstring::npos);
+    EXPECT_EQ(test::item_text(w.page(), 1003), L"Click on 'Next' to continue.");
+    EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Next  >");
+    EXPECT_EQ(test::item_text(w.frame(), IDCANCEL), L"Exit");
+    EXPECT_FALSE(test::item_enabled(w.frame(), 3));
+
+    // On the machine: the files, read-only program and uninstaller, the log, the key, links.
+    const DWORD program = ::GetFileAttributesW((install_folder + L"\\Vantrel.exe").c_str());
+    ASSERT_NE(program, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(program & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(::GetFileAttributesW((install_folder + L"\\Uninstall.exe").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(::PathFileExistsW((install_folder + L"\\Lang\\Vantrel.en.dll").c_str()));
+    EXPECT_TRUE(::PathFileExistsW((install_folder + L"\\Uninstall.ulog").c_str()));
+    EXPECT_TRUE(::PathFileExistsW((shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin\\Vantrel\\Styles.vlib").c_str()));
+    EXPECT_TRUE(::PathFileExistsW((shell_folder(CSIDL_APPDATA) + L"\\Marrowin\\Vantrel\\UserImages.bmp").c_str()));
+    EXPECT_TRUE(::PathFileExistsW(
+        (shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin\\Vantrel 7\\Vantrel 7.05a.lnk").c_str()));
+    EXPECT_TRUE(::PathFileExistsW(
+        (shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin\\Vantrel 7\\Uninstall Vantrel.lnk").c_str()));
+    EXPECT_TRUE(::PathFileExistsW((shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk").c_str()));
+    EXPECT_EQ(registry_text(L"DisplayName"), L"Vantrel 7.05a");
+    EXPECT_EQ(registry_text(L"UninstallString"), install_folder + L"\\Uninstall.exe");
+    EXPECT_EQ(registry_text(L"DisplayIcon"), install_folder + L"\\Vantrel.exe,0");
+    EXPECT_EQ(registry_text(L"DisplayVersion"), L"7.5.1.1");
+    EXPECT_EQ(registry_text(L"Publisher"), L"Marrowin");
+    EXPECT_EQ(registry_number(L"NoModify"), 1u);
+    EXPECT_EQ(registry_number(L"NoRepair"), 1u);
+    EXPECT_EQ(registry_number(L"TalLanguage"), 1u);
+
+    // The end page, then Exit without a question.
+    w.next();
+    ASSERT_TRUE(w.wait_page(5));
+    EXPECT_EQ(test::item_text(w.page(), 1016), L"Installation is complete.");
+    EXPECT_TRUE(test::item_enabled(w.frame(), 3));
+    EXPECT_FALSE(test::item_enabled(w.frame(), IDOK));
+    w.press_frame(IDCANCEL);
+    EXPECT_TRUE(w.ended(10000));
+}
+
+} // namespace
