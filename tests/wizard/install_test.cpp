@@ -72,6 +72,8 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     EXPECT_NE(log.find(L"Preparing Installation...OK\r\n"), std::wstring::npos) << test::narrow(log);
     EXPECT_NE(log.find(L"Copying File  \"" + install_folder + L"\\Vantrel.exe\"...OK\r\n"), std::wstring::npos);
     EXPECT_NE(log.find(L"Shortcuts Creation...OK\r\n"), std::wstring::npos);
+    // The setup library in every language says it in French.
+    EXPECT_NE(log.find(L"Mise \u00e0 jour de DirectX...OK\r\n"), std::wstring::npos);
     EXPECT_NE(log.find(L"Registry Data Writing..."), std::wstring::npos);
     EXPECT_NE(log.find(L"Installation Data Writing...OK\r\n"), std::wstring::npos);
     EXPECT_EQ(test::item_text(w.page(), 1003), L"Click on 'Next' to continue.");
