@@ -51,6 +51,8 @@ protected:
         test::remove_tree(shell_folder(CSIDL_APPDATA) + L"\\Marrowin");
         const std::wstring desktop_link = shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk";
         ::DeleteFileW(desktop_link.c_str());
+        ::SHDeleteKeyW(HKEY_CLASSES_ROOT, L".vantrel");
+        ::SHDeleteKeyW(HKEY_CLASSES_ROOT, L"Vantrel.Document");
     }
 
     std::wstring install_folder = shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin\\Vantrel 7";
@@ -74,7 +76,8 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     EXPECT_NE(log.find(L"Shortcuts Creation...OK\r\n"), std::wstring::npos);
     // The setup library in every language says it in French.
     EXPECT_NE(log.find(L"Mise \u00e0 jour de DirectX...OK\r\n"), std::wstring::npos);
-    EXPECT_NE(log.find(L"Registry Data Writing..."), std::wstring::npos);
+    // The product registered its document type and ended with -10.
+    EXPECT_NE(log.find(L"Registry Data Writing...OK\r\n"), std::wstring::npos);
     EXPECT_NE(log.find(L"Installation Data Writing...OK\r\n"), std::wstring::npos);
     EXPECT_EQ(test::item_text(w.page(), 1003), L"Click on 'Next' to continue.");
     EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Next  >");
@@ -104,6 +107,20 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     EXPECT_EQ(registry_number(L"NoRepair"), 1u);
     EXPECT_EQ(registry_number(L"TalLanguage"), 1u);
 
+    wchar_t document[64] = {};
+    DWORD size = sizeof document;
+    EXPECT_EQ(::RegGetValueW(HKEY_CLASSES_ROOT, L".vantrel", nullptr, RRF_RT_REG_SZ, nullptr, document, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(document, L"Vantrel.Document");
+    // The temporary folder is gone with the setup files.
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((std::wstring(temp) + L"marrowin_{*").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+    if (search != INVALID_HANDLE_VALUE)
+        ::FindClose(search);
+
     // The end page, then Exit without a question.
     w.next();
     ASSERT_TRUE(w.wait_page(5));
@@ -112,6 +129,25 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     EXPECT_FALSE(test::item_enabled(w.frame(), IDOK));
     w.press_frame(IDCANCEL);
     EXPECT_TRUE(w.ended(10000));
+
+    // The product's uninstaller takes everything away again.
+    {
+        test::program uninstaller(install_folder + L"\\Uninstall.exe", L"/S");
+        DWORD code = 1;
+        ASSERT_TRUE(uninstaller.wait(20000, code));
+        EXPECT_EQ(code, 0u);
+    }
+    for (int i = 0; i < 200 && ::PathFileExistsW(install_folder.c_str()); ++i)
+        ::Sleep(100);
+    for (const std::wstring& gone :
+         {shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin", shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
+          shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin", shell_folder(CSIDL_APPDATA) + L"\\Marrowin",
+          shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"})
+        EXPECT_FALSE(::PathFileExistsW(gone.c_str())) << test::narrow(gone);
+    EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
+    HKEY raw = nullptr;
+    EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".vantrel", 0, KEY_READ, &raw), ERROR_SUCCESS);
+    EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Vantrel.Document", 0, KEY_READ, &raw), ERROR_SUCCESS);
 }
 
 } // namespace
