@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "helper_process.h"
 #include "state_fixture.h"
 #include "support/handles.h"
 #include "wizard_driver.h"
@@ -36,6 +39,14 @@ DWORD registry_number(const wchar_t* name)
     DWORD value = 0xFFFFFFFF, size = sizeof value;
     ::RegGetValueW(HKEY_LOCAL_MACHINE, product_key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
     return value;
+}
+
+void leave_and_confirm(test::wizard& w)
+{
+    w.press_frame(IDCANCEL);
+    if (const HWND confirm = test::wait_for_message_box(w.pid(), 5000))
+        test::press(confirm, IDYES);
+    EXPECT_TRUE(w.ended(10000));
 }
 
 // Everything an installation leaves, removed again so that the next test starts clean.
@@ -148,6 +159,88 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     HKEY raw = nullptr;
     EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".vantrel", 0, KEY_READ, &raw), ERROR_SUCCESS);
     EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Vantrel.Document", 0, KEY_READ, &raw), ERROR_SUCCESS);
+}
+
+// Installs through the wizard in quick mode; returns the page's log when the run has ended.
+std::wstring install_quickly(test::wizard& w)
+{
+    w.next();
+    w.next();
+    if (!w.wait_page(4))
+        return L"<no installation page>";
+    w.next();
+    for (int i = 0; i < 200 && !test::item_enabled(w.frame(), IDCANCEL); ++i)
+        ::Sleep(100);
+    return test::item_text(w.page(), 1015);
+}
+
+// What an installation touches: the product's folders and its desktop link.
+std::map<std::wstring, std::pair<DWORD, std::string>> machine_snapshot()
+{
+    std::map<std::wstring, std::pair<DWORD, std::string>> all;
+    for (const int csidl : {CSIDL_PROGRAM_FILES, CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_APPDATA, CSIDL_APPDATA}) {
+        const std::wstring folder = shell_folder(csidl) + L"\\Marrowin";
+        all[folder] = {::GetFileAttributesW(folder.c_str()), ""};
+        for (const auto& [path, item] : test::snapshot(folder))
+            all[folder + L"\\" + path] = item;
+    }
+    const std::wstring link = shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk";
+    all[link] = {::GetFileAttributesW(link.c_str()), ""};
+    return all;
+}
+
+TEST_F(Installation, TargetHeldByAnotherProgramRollsEverythingBack)
+{
+    // A file of the product is in use: the extraction fails there and is undone.
+    ::CreateDirectoryW((shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin").c_str(), nullptr);
+    ::CreateDirectoryW(install_folder.c_str(), nullptr);
+    const std::wstring held = install_folder + L"\\Vantrel.exe";
+    test::write_text(held, "an older program, in use");
+    const auto before = machine_snapshot();
+    {
+        test::helper_process holder(L"hold_file.exe", L"\"" + held + L"\" 60000");
+        test::wizard w;
+        const std::wstring log = install_quickly(w);
+        EXPECT_NE(log.find(L"Copying File  \"" + held + L"\"...Failed\r\n"), std::wstring::npos) << test::narrow(log);
+        EXPECT_EQ(test::item_text(w.page(), 1003), L"Installation failed (Error Code 1:00000020).");
+        EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Install"); // another run may be started
+        leave_and_confirm(w);
+    }
+    EXPECT_EQ(machine_snapshot(), before);
+    EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
+}
+
+TEST_F(Installation, ReinstallationAndNewerVersion)
+{
+    {
+        test::wizard first;
+        install_quickly(first);
+        first.press_frame(IDCANCEL);
+        ASSERT_TRUE(first.ended(10000));
+    }
+    {
+        // The same version again: the start page asks to confirm, and the textures are written again.
+        test::wizard again;
+        EXPECT_EQ(test::item_text(again.page(), 1016),
+                  L"'Vantrel 7.05a' is already installed.\r\nDo you confirm Reinstallation ?");
+        const std::wstring log = install_quickly(again);
+        EXPECT_NE(log.find(L"Textures\\Vantrel\\Wood.jpg\"...OK") == std::wstring::npos
+                      ? log.find(L"Textures\\Vantrel\\Wood.jpg...OK")
+                      : log.find(L"Textures\\Vantrel\\Wood.jpg\"...OK"),
+                  std::wstring::npos)
+            << test::narrow(log);
+        EXPECT_NE(log.find(L"Installation Data Writing...OK"), std::wstring::npos);
+        again.press_frame(IDCANCEL);
+        ASSERT_TRUE(again.ended(10000));
+    }
+    // A newer version installed: Next stays disabled and Exit leaves at once.
+    const std::wstring program = install_folder + L"\\Vantrel.exe";
+    ::SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(::CopyFileW((test::test_folder() + L"program_8_0_0_0.dll").c_str(), program.c_str(), FALSE));
+    test::wizard newer;
+    EXPECT_FALSE(test::item_enabled(newer.frame(), IDOK));
+    newer.press_frame(IDCANCEL);
+    EXPECT_TRUE(newer.ended(10000));
 }
 
 } // namespace
