@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job: builds InstallVantrel7.05a.exe with its default payload, lists and tests the
 # payload it carries with the release engineer's tool, then runs the installer: the wizard on
-# this display, or on a virtual one (photographed) when there is none.
+# this display, or, without one, a quick installation on a virtual screen, photographed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
