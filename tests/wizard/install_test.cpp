@@ -243,4 +243,63 @@ TEST_F(Installation, ReinstallationAndNewerVersion)
     EXPECT_TRUE(newer.ended(10000));
 }
 
+// Turns the installed product into an installation of the older 7.04: its program, a log
+// whose title is the old one, a file of the old version that this one no longer installs, and
+// the user's changed picture library.
+void age_installation(const std::wstring& install_folder, const std::wstring& user_images)
+{
+    const std::wstring program = install_folder + L"\\Vantrel.exe";
+    ::SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const std::wstring older = test::test_folder() + L"..\\..\\sample\\" + std::wstring(OLDER_PROGRAM, OLDER_PROGRAM + strlen(OLDER_PROGRAM));
+    ASSERT_TRUE(::CopyFileW(older.c_str(), program.c_str(), FALSE));
+    test::write_text(install_folder + L"\\Old.dll", "a module of 7.04");
+    test::write_text(user_images, "the user's own pictures");
+
+    const std::wstring log_path = install_folder + L"\\Uninstall.ulog";
+    std::string bytes = test::read_bytes(log_path);
+    std::wstring text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    const std::wstring title = L"// Install Vantrel 7.05a";
+    text.replace(text.find(title), title.size(), L"// Install Vantrel 7.04");
+    text += L"9999:0101:1 -- " + install_folder + L"\\Old.dll\r\n";
+    ::SetFileAttributesW(log_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    test::write_text(log_path, test::utf16_file(text));
+}
+
+TEST_F(Installation, UpdateFromAnOlderVersion)
+{
+    {
+        test::wizard first;
+        install_quickly(first);
+        first.press_frame(IDCANCEL);
+        ASSERT_TRUE(first.ended(10000));
+    }
+    const std::wstring user_images = shell_folder(CSIDL_APPDATA) + L"\\Marrowin\\Vantrel\\UserImages.bmp";
+    age_installation(install_folder, user_images);
+
+    test::wizard update;
+    EXPECT_EQ(test::item_text(update.page(), 1016), L"Update from 'Vantrel 7.04' to 'Vantrel 7.05a'.");
+    const std::wstring log = install_quickly(update);
+    EXPECT_EQ(log.find(L"Wood.jpg"), std::wstring::npos);        // textures skipped on an update
+    EXPECT_EQ(log.find(L"UserImages.bmp"), std::wstring::npos);  // the user's files are kept
+    EXPECT_EQ(log.find(L"DirectX"), std::wstring::npos);         // done by the installation before
+    EXPECT_NE(log.find(L"Vantrel.exe\"...OK"), std::wstring::npos) << test::narrow(log);
+    EXPECT_NE(log.find(L"Installation Data Writing...OK"), std::wstring::npos);
+    EXPECT_EQ(test::read_bytes(user_images), "the user's own pictures");
+
+    // The new log: the update's title; the old version's file kept, in front of this run's.
+    const std::string bytes = test::read_bytes(install_folder + L"\\Uninstall.ulog");
+    EXPECT_NE(bytes.find(test::utf16_file(L"// Install Vantrel 7.05a -- Update (Vantrel 7.04)\r\n").substr(2)),
+              std::string::npos);
+    const std::size_t old_file = bytes.find(test::utf16_file(L":0101:1 -- " + install_folder + L"\\Old.dll\r\n").substr(2));
+    const std::size_t program = bytes.find(test::utf16_file(L":0101:1 -- " + install_folder + L"\\Vantrel.exe\r\n").substr(2));
+    ASSERT_NE(old_file, std::string::npos);
+    ASSERT_NE(program, std::string::npos);
+    EXPECT_LT(old_file, program);
+    EXPECT_EQ(bytes.find(test::utf16_file(L"9999:0101:1").substr(2)), std::string::npos); // renumbered
+    update.press_frame(IDCANCEL);
+    EXPECT_TRUE(update.ended(10000));
+}
+
 } // namespace
