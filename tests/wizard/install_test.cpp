@@ -210,6 +210,21 @@ TEST_F(Installation, TargetHeldByAnotherProgramRollsEverythingBack)
     EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
 }
 
+TEST_F(Installation, DamagedPayloadWritesNothing)
+{
+    const auto before = machine_snapshot();
+    {
+        test::wizard w(test::test_folder() + L"InstallVantrel-damaged.exe");
+        const std::wstring log = install_quickly(w);
+        EXPECT_NE(log.find(L"Preparing Installation...Failed\r\n"), std::wstring::npos) << test::narrow(log);
+        EXPECT_EQ(log.find(L"Copying File"), std::wstring::npos);
+        EXPECT_EQ(test::item_text(w.page(), 1003), L"Installation failed (Error Code 4).");
+        leave_and_confirm(w);
+    }
+    EXPECT_EQ(machine_snapshot(), before);
+    EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
+}
+
 TEST_F(Installation, ReinstallationAndNewerVersion)
 {
     {

@@ -18,7 +18,7 @@ void settle()
     ::Sleep(150);
 }
 
-wizard::wizard() : program_(std::make_unique<program>(installer_path()))
+wizard::wizard(const std::wstring& installer) : program_(std::make_unique<program>(installer))
 {
     frame_ = wait_for_dialog(program_->id(), 1005, 20000);
     if (!frame_)

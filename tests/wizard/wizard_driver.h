@@ -7,9 +7,12 @@
 
 namespace test {
 
+std::wstring installer_path();
+
 class wizard {
 public:
-    wizard();
+    // Starts `installer` (the built one by default) and waits for its wizard.
+    explicit wizard(const std::wstring& installer = installer_path());
     ~wizard();
 
     HWND frame() const { return frame_; }
@@ -38,7 +41,6 @@ private:
     HWND frame_ = nullptr;
 };
 
-std::wstring installer_path();
 // Lets pending messages of another process be handled.
 void settle();
 
