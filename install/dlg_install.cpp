@@ -136,19 +136,27 @@ bool CDlgInstall::Extract()
         app.m_previousLog.Rollback();
         return false;
     }
-    for (const std::wstring* path : {&m_strProgramPath, &m_strUninstallerPath}) {
-        const DWORD attributes = ::GetFileAttributesW(path->c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            ::SetFileAttributesW(path->c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+    try {
+        for (const std::wstring* path : {&m_strProgramPath, &m_strUninstallerPath}) {
+            const DWORD attributes = ::GetFileAttributesW(path->c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES)
+                ::SetFileAttributesW(path->c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+        }
+        CreateShortcuts();
+        UpdateDirectX();
+        SetStatus(LoadLocalizedString(1118));
+        AppendLog(LoadLocalizedString(1118), false);
+        const bool keyWritten = WriteUninstallKey(app.m_previousLog, m_strProgramPath, m_strUninstallerPath,
+                                                  tal::get_language());
+        RegisterProgram(keyWritten);
+        WriteUninstallLog();
+    } catch (...) {
+        // A failure that escapes a later step leaves no half-installed machine either.
+        AppendLog(LoadLocalizedString(1012) + L"\r\n", false);
+        FailRun(L"7");
+        app.m_previousLog.Rollback();
+        return false;
     }
-    CreateShortcuts();
-    UpdateDirectX();
-    SetStatus(LoadLocalizedString(1118));
-    AppendLog(LoadLocalizedString(1118), false);
-    const bool keyWritten = WriteUninstallKey(app.m_previousLog, m_strProgramPath, m_strUninstallerPath,
-                                              tal::get_language());
-    RegisterProgram(keyWritten);
-    WriteUninstallLog();
     SetMessage(1003, 1106, {LoadLocalizedString(1006)});
     return true;
 }

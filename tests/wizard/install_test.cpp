@@ -3,12 +3,20 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
+#include <vector>
 
 #include "helper_process.h"
+#include "payload/archive_format.h"
+#include "payload/bzip2_reader.h"
+#include "payload/crc32.h"
+#include "payload/destination.h"
+#include "payload/memstream.h"
 #include "state_fixture.h"
 #include "support/handles.h"
 #include "wizard_driver.h"
@@ -41,6 +49,76 @@ DWORD registry_number(const wchar_t* name)
     return value;
 }
 
+// The archive's directory as the built installer carries it: each entry's kind and target.
+struct payload_target {
+    std::uint32_t kind;
+    std::wstring target;
+    std::uint32_t crc;
+};
+
+std::vector<payload_target> payload_targets(const std::wstring& install_folder)
+{
+    const HMODULE installer = ::LoadLibraryExW(test::installer_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC info = ::FindResourceW(installer, MAKEINTRESOURCEW(134), MAKEINTRESOURCEW(260));
+    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(installer, info)));
+    tal::imemstream source(bytes, ::SizeofResource(installer, info));
+    payload::bzip2_reader reader(source);
+    std::string header(8, '\0');
+    reader.read(header.data(), 8);
+    header.resize(static_cast<std::size_t>(payload::read_u64(header.data())));
+    for (std::size_t got = 8; got < header.size();)
+        got += reader.read(header.data() + got, header.size() - got);
+    std::vector<payload_target> targets;
+    const payload::destination_roots roots{install_folder, L"", L"C:\\temporary"};
+    for (const payload::archive_entry& entry : payload::decode_directory(header.data(), header.size()))
+        targets.push_back({entry.kind,
+                           payload::join_path(payload::resolve_destination(entry.destination, roots),
+                                              payload::last_element(entry.source)),
+                           entry.crc});
+    ::FreeLibrary(installer);
+    return targets;
+}
+
+// The folders that creating `folder` adds, top-down, from the first below the drive.
+std::vector<std::wstring> new_folders(const std::wstring& folder, std::set<std::wstring>& created)
+{
+    std::vector<std::wstring> added;
+    for (std::size_t at = folder.find(L'\\', 3); ; at = folder.find(L'\\', at + 1)) {
+        const std::wstring prefix = at == std::wstring::npos ? folder : folder.substr(0, at);
+        if (!created.count(prefix) && ::GetFileAttributesW(prefix.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            created.insert(prefix);
+            added.push_back(prefix);
+        }
+        if (at == std::wstring::npos)
+            break;
+    }
+    return added;
+}
+
+// A link's target and working folder, read back through the shell.
+std::pair<std::wstring, std::wstring> read_link(const std::wstring& link)
+{
+    ::CoInitialize(nullptr);
+    std::pair<std::wstring, std::wstring> result;
+    IShellLinkW* shell_link = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                     reinterpret_cast<void**>(&shell_link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            if (SUCCEEDED(file->Load(link.c_str(), STGM_READ))) {
+                wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+                shell_link->GetPath(target, MAX_PATH, nullptr, 0);
+                shell_link->GetWorkingDirectory(folder, MAX_PATH);
+                result = {target, folder};
+            }
+            file->Release();
+        }
+        shell_link->Release();
+    }
+    ::CoUninitialize();
+    return result;
+}
+
 void leave_and_confirm(test::wizard& w)
 {
     w.press_frame(IDCANCEL);
@@ -57,6 +135,7 @@ protected:
         ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, product_key.c_str());
         ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, product_key.c_str());
         test::remove_tree(shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin");
+        test::remove_tree(install_folder);
         test::remove_tree(shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin");
         test::remove_tree(shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin");
         test::remove_tree(shell_folder(CSIDL_APPDATA) + L"\\Marrowin");
@@ -71,6 +150,41 @@ protected:
 
 TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
 {
+    // The uninstall log this installation must write, computed before anything exists.
+    const std::wstring menu = shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin\\Vantrel 7";
+    std::set<std::wstring> created;
+    std::vector<std::wstring> lines;
+    const auto add = [&lines](const std::wstring& flags, const std::wstring& text) {
+        wchar_t position[16];
+        swprintf(position, 16, L"%04zu", lines.size());
+        lines.push_back(std::wstring(position) + L":" + flags + L" -- " + text + L"\r\n");
+    };
+    const auto targets = payload_targets(install_folder);
+    for (const auto& [kind, target, crc] : targets) {
+        if (kind == 5)
+            continue;
+        for (const std::wstring& folder : new_folders(target.substr(0, target.find_last_of(L'\\')), created))
+            add(L"00ff:1", folder);
+        add(L"010" + std::to_wstring(kind) + L":1", target);
+    }
+    for (const std::wstring& folder : new_folders(menu, created))
+        add(L"00ff:1", folder);
+    add(L"02ff:1", menu + L"\\Vantrel 7.05a.lnk");
+    add(L"03ff:1", menu + L"\\Uninstall Vantrel.lnk");
+    add(L"04ff:1", shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk");
+    add(L"07ff:1", L"Mise \u00e0 jour de DirectX...");
+    add(L"05ff:1", L"HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel 7");
+    add(L"06ff:1", L"HKEY_CLASSES_ROOT\\...");
+    const std::wstring shortcut_line = L"Shortcut Path : " + menu;
+    std::wstring expected_log = L"// Uninstall Log File v1\r\n"
+                                L"// ############ WARNING: Do not delete or modify this file. ############\r\n"
+                                L"// Install Vantrel 7.05a\r\n"
+                                L"// Install Path : " + install_folder + L"\r\n"
+                                L"// " + shortcut_line + L"\r\n"
+                                L"// " + std::wstring(shortcut_line.size(), L'-') + L"\r\n";
+    for (const std::wstring& line : lines)
+        expected_log += line;
+
     test::wizard w;
     w.next();
     w.next();
@@ -109,6 +223,21 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     EXPECT_TRUE(::PathFileExistsW(
         (shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin\\Vantrel 7\\Uninstall Vantrel.lnk").c_str()));
     EXPECT_TRUE(::PathFileExistsW((shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk").c_str()));
+    const std::wstring links = shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin\\Vantrel 7\\";
+    EXPECT_EQ(read_link(links + L"Vantrel 7.05a.lnk"), std::make_pair(install_folder + L"\\Vantrel.exe", install_folder));
+    EXPECT_EQ(read_link(links + L"Uninstall Vantrel.lnk"),
+              std::make_pair(install_folder + L"\\Uninstall.exe", install_folder));
+    EXPECT_EQ(read_link(shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"),
+              std::make_pair(install_folder + L"\\Vantrel.exe", install_folder));
+    // The page's lines in their order.
+    std::size_t at = 0;
+    for (const wchar_t* line : {L"Preparing Installation...OK", L"DSETUP.dll...OK", L"Wood.jpg...OK",
+                                L"Vantrel.exe\"...OK", L"Shortcuts Creation...OK", L"DirectX...OK",
+                                L"Registry Data Writing...OK", L"Installation Data Writing...OK"}) {
+        const std::size_t next = log.find(line, at);
+        EXPECT_NE(next, std::wstring::npos) << test::narrow(line);
+        at = next == std::wstring::npos ? at : next;
+    }
     EXPECT_EQ(registry_text(L"DisplayName"), L"Vantrel 7.05a");
     EXPECT_EQ(registry_text(L"UninstallString"), install_folder + L"\\Uninstall.exe");
     EXPECT_EQ(registry_text(L"DisplayIcon"), install_folder + L"\\Vantrel.exe,0");
@@ -117,6 +246,13 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     EXPECT_EQ(registry_number(L"NoModify"), 1u);
     EXPECT_EQ(registry_number(L"NoRepair"), 1u);
     EXPECT_EQ(registry_number(L"TalLanguage"), 1u);
+
+    // Every file of the payload in place with its CRC; the uninstall log byte for byte.
+    for (const auto& [kind, target, crc] : payload_targets(install_folder)) {
+        if (kind != 5) // the setup files went with the temporary folder (above)
+            EXPECT_EQ(payload::file_crc32(target), crc) << test::narrow(target);
+    }
+    EXPECT_EQ(test::read_bytes(install_folder + L"\\Uninstall.ulog"), test::utf16_file(expected_log));
 
     wchar_t document[64] = {};
     DWORD size = sizeof document;
@@ -196,6 +332,15 @@ TEST_F(Installation, TargetHeldByAnotherProgramRollsEverythingBack)
     ::CreateDirectoryW(install_folder.c_str(), nullptr);
     const std::wstring held = install_folder + L"\\Vantrel.exe";
     test::write_text(held, "an older program, in use");
+    // The key of the installation that is there already.
+    HKEY raw = nullptr;
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, product_key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+    const std::wstring old_name = L"Vantrel 7.04", old_comment = L"kept";
+    ::RegSetValueExW(raw, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_name.c_str()),
+                     static_cast<DWORD>((old_name.size() + 1) * sizeof(wchar_t)));
+    ::RegSetValueExW(raw, L"Comments", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_comment.c_str()),
+                     static_cast<DWORD>((old_comment.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(raw);
     const auto before = machine_snapshot();
     {
         test::helper_process holder(L"hold_file.exe", L"\"" + held + L"\" 60000");
@@ -207,7 +352,46 @@ TEST_F(Installation, TargetHeldByAnotherProgramRollsEverythingBack)
         leave_and_confirm(w);
     }
     EXPECT_EQ(machine_snapshot(), before);
-    EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
+    // The key is written only after a good extraction: it is as it was.
+    EXPECT_EQ(registry_text(L"DisplayName"), L"Vantrel 7.04");
+    EXPECT_EQ(registry_text(L"Comments"), L"kept");
+    EXPECT_EQ(registry_text(L"UninstallString"), L"<none>");
+}
+
+TEST_F(Installation, AdvancedModeAnotherFolderAndTheDesktopShortcutAlone)
+{
+    const std::wstring chosen = L"C:\\My Programs\\Vantrel Seven";
+    install_folder = L"C:\\My Programs"; // so that the fixture removes it afterwards
+    {
+        test::wizard w;
+        w.next();
+        w.press_page(1019);
+        w.next();
+        ASSERT_TRUE(w.wait_page(2));
+        test::set_item_text(w.page(), 1007, chosen);
+        w.next();
+        ASSERT_TRUE(w.wait_page(3));
+        w.press_page(1011); // no Start-menu shortcuts
+        w.next();
+        ASSERT_TRUE(w.wait_page(4));
+        const std::wstring summary = test::item_text(w.page(), 1015);
+        EXPECT_NE(summary.find(L"Installation Folder: \"" + chosen + L"\"."), std::wstring::npos);
+        EXPECT_EQ(summary.find(L"Start Menu"), std::wstring::npos);
+        w.next();
+        for (int i = 0; i < 200 && !test::item_enabled(w.frame(), IDCANCEL); ++i)
+            ::Sleep(100);
+        const std::wstring log = test::item_text(w.page(), 1015);
+        EXPECT_NE(log.find(L"Shortcuts Creation...OK"), std::wstring::npos);
+        EXPECT_NE(log.find(L"Registry Data Writing...OK"), std::wstring::npos) << test::narrow(log);
+        w.press_frame(IDCANCEL);
+        EXPECT_TRUE(w.ended(10000));
+    }
+    EXPECT_TRUE(::PathFileExistsW((chosen + L"\\Vantrel.exe").c_str()));
+    EXPECT_FALSE(::PathFileExistsW((shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin").c_str()));
+    const auto [target, working] = read_link(shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk");
+    EXPECT_EQ(target, chosen + L"\\Vantrel.exe");
+    EXPECT_EQ(working, chosen);
+    EXPECT_EQ(registry_text(L"UninstallString"), chosen + L"\\Uninstall.exe");
 }
 
 TEST_F(Installation, DamagedPayloadWritesNothing)
