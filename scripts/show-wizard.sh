@@ -6,28 +6,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$PWD/build/windows"
 installer="$build/InstallVantrel7.05a.exe"
-export WINEPREFIX="$build/run-prefix"
-export WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-wineserver -k </dev/null >/dev/null 2>&1 || true
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-wineserver -p </dev/null >/dev/null 2>&1
-wineboot -i </dev/null >/dev/null 2>&1
-
+. scripts/wine-prefix.sh
 if [ -z "${VANTREL_HEADLESS:-}" ]; then
+    fresh_wine_prefix "$build/run-prefix"
     wine "$installer" </dev/null >/dev/null 2>&1 || true
     wineserver -k </dev/null >/dev/null 2>&1 || true
     exit 0
 fi
-
-# A virtual desktop gives the windows their frames, as a user would see them.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
-wineserver -k </dev/null >/dev/null 2>&1 || true
-wineserver -w </dev/null >/dev/null 2>&1 || true
-wineserver -p </dev/null >/dev/null 2>&1
-wine explorer /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
-sleep 2
+fresh_wine_prefix "$build/run-prefix" desktop
 
 shots="$build/screenshots"
 rm -rf "$shots"

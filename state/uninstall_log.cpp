@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "state/journal.h"
+#include "state/file_log_source.h"
 #include "state/log_reader.h"
 #include "support/handles.h"
 
@@ -33,32 +34,6 @@ std::wstring entry_line(std::size_t position, const JournalEntry& entry)
                   static_cast<unsigned>(static_cast<int>(entry.kind) * 256 + (entry.value & 0xFF)),
                   entry.succeeded ? L'1' : L'0');
     return prefix + entry.path;
-}
-
-class file_source final : public state::log_source {
-public:
-    explicit file_source(HANDLE file) : file_(file) {}
-    result read_byte(unsigned char& byte) override
-    {
-        DWORD got = 0;
-        if (!::ReadFile(file_, &byte, 1, &got, nullptr))
-            return result::failed;
-        return got == 1 ? result::byte : result::end;
-    }
-
-private:
-    HANDLE file_;
-};
-
-std::wstring ansi_to_wide(std::string_view bytes)
-{
-    const int length = ::MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, bytes.data(), static_cast<int>(bytes.size()),
-                                             nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    if (length > 0)
-        ::MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                              length);
-    return text;
 }
 
 } // namespace
@@ -147,8 +122,8 @@ void InstallJournal::ReadLog(const wchar_t* log_path)
                                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return;
-    file_source source(file.get());
-    const state::log_reader_hooks hooks{ansi_to_wide,
+    state::file_log_source source(file.get());
+    const state::log_reader_hooks hooks{state::ansi_to_wide,
                                         [](const std::wstring& folder) { return ::PathIsDirectoryW(folder.c_str()) != FALSE; }};
     state::log_record record;
     state::read_log_record(source, hooks, record);

@@ -8,33 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "state/file_log_source.h"
 #include "state/log_reader.h"
 #include "support/handles.h"
 
 namespace {
-
-class file_source final : public state::log_source {
-public:
-    explicit file_source(HANDLE file) : file_(file) {}
-    result read_byte(unsigned char& byte) override
-    {
-        DWORD got = 0;
-        if (!::ReadFile(file_, &byte, 1, &got, nullptr))
-            return result::failed;
-        return got == 1 ? result::byte : result::end;
-    }
-
-private:
-    HANDLE file_;
-};
-
-std::wstring ansi_to_wide(std::string_view bytes)
-{
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
-    return text;
-}
 
 void delete_file(const std::wstring& path)
 {
@@ -78,8 +56,8 @@ int uninstall_from_copy(const std::wstring& folder, DWORD parent, bool silent)
             ::CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!file)
             return 2;
-        file_source source(file.get());
-        const state::log_reader_hooks hooks{ansi_to_wide,
+        state::file_log_source source(file.get());
+        const state::log_reader_hooks hooks{state::ansi_to_wide,
                                             [](const std::wstring& f) { return ::PathIsDirectoryW(f.c_str()) != FALSE; }};
         state::read_log_record(source, hooks, record);
     }

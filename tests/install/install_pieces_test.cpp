@@ -9,6 +9,7 @@
 
 #include "app/product.h"
 #include "helper_process.h"
+#include "shell_link.h"
 #include "install/directx_setup.h"
 #include "install/extraction_callback.h"
 #include "install/uninstall_key.h"
@@ -29,29 +30,6 @@ TEST(Progress, PercentShowsAHundredOnlyAtTheEnd)
     EXPECT_EQ(ProgressPercent(0, 0), 0);
 }
 
-// Reads a link back through the shell: its target and working folder.
-std::pair<std::wstring, std::wstring> read_link(const std::wstring& link)
-{
-    ::CoInitialize(nullptr);
-    std::pair<std::wstring, std::wstring> result;
-    IShellLinkW* shell_link = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                     reinterpret_cast<void**>(&shell_link)))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            if (SUCCEEDED(file->Load(link.c_str(), STGM_READ))) {
-                wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
-                shell_link->GetPath(target, MAX_PATH, nullptr, 0);
-                shell_link->GetWorkingDirectory(folder, MAX_PATH);
-                result = {target, folder};
-            }
-            file->Release();
-        }
-        shell_link->Release();
-    }
-    ::CoUninitialize();
-    return result;
-}
 
 TEST(Shortcuts, LinksReadBackThroughTheShell)
 {
@@ -62,7 +40,7 @@ TEST(Shortcuts, LinksReadBackThroughTheShell)
     std::wstring link;
     ASSERT_TRUE(tal::CreateShortcut(target, folder.path(), L"Vantrel 7.05a", &link));
     EXPECT_EQ(link, folder / L"Vantrel 7.05a.lnk");
-    const auto [path, working] = read_link(link);
+    const auto [path, working] = test::read_link(link);
     EXPECT_EQ(path, target);
     EXPECT_EQ(working, folder / L"Program Folder");
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "helper_process.h"
+#include "shell_link.h"
 #include "payload/archive_format.h"
 #include "payload/bzip2_reader.h"
 #include "payload/crc32.h"
@@ -95,29 +96,6 @@ std::vector<std::wstring> new_folders(const std::wstring& folder, std::set<std::
     return added;
 }
 
-// A link's target and working folder, read back through the shell.
-std::pair<std::wstring, std::wstring> read_link(const std::wstring& link)
-{
-    ::CoInitialize(nullptr);
-    std::pair<std::wstring, std::wstring> result;
-    IShellLinkW* shell_link = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                     reinterpret_cast<void**>(&shell_link)))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            if (SUCCEEDED(file->Load(link.c_str(), STGM_READ))) {
-                wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
-                shell_link->GetPath(target, MAX_PATH, nullptr, 0);
-                shell_link->GetWorkingDirectory(folder, MAX_PATH);
-                result = {target, folder};
-            }
-            file->Release();
-        }
-        shell_link->Release();
-    }
-    ::CoUninitialize();
-    return result;
-}
 
 void leave_and_confirm(test::wizard& w)
 {
@@ -224,10 +202,10 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
         (shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin\\Vantrel 7\\Uninstall Vantrel.lnk").c_str()));
     EXPECT_TRUE(::PathFileExistsW((shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk").c_str()));
     const std::wstring links = shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin\\Vantrel 7\\";
-    EXPECT_EQ(read_link(links + L"Vantrel 7.05a.lnk"), std::make_pair(install_folder + L"\\Vantrel.exe", install_folder));
-    EXPECT_EQ(read_link(links + L"Uninstall Vantrel.lnk"),
+    EXPECT_EQ(test::read_link(links + L"Vantrel 7.05a.lnk"), std::make_pair(install_folder + L"\\Vantrel.exe", install_folder));
+    EXPECT_EQ(test::read_link(links + L"Uninstall Vantrel.lnk"),
               std::make_pair(install_folder + L"\\Uninstall.exe", install_folder));
-    EXPECT_EQ(read_link(shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"),
+    EXPECT_EQ(test::read_link(shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"),
               std::make_pair(install_folder + L"\\Vantrel.exe", install_folder));
     // The page's lines in their order.
     std::size_t at = 0;
@@ -388,7 +366,7 @@ TEST_F(Installation, AdvancedModeAnotherFolderAndTheDesktopShortcutAlone)
     }
     EXPECT_TRUE(::PathFileExistsW((chosen + L"\\Vantrel.exe").c_str()));
     EXPECT_FALSE(::PathFileExistsW((shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin").c_str()));
-    const auto [target, working] = read_link(shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk");
+    const auto [target, working] = test::read_link(shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk");
     EXPECT_EQ(target, chosen + L"\\Vantrel.exe");
     EXPECT_EQ(working, chosen);
     EXPECT_EQ(registry_text(L"UninstallString"), chosen + L"\\Uninstall.exe");
