@@ -110,7 +110,6 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(copy.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, temp, &startup, &info))
         return 4;
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
+    const tal::unique_handle process(info.hProcess), thread(info.hThread);
     return 0;
 }

@@ -59,10 +59,13 @@ struct payload_target {
 
 std::vector<payload_target> payload_targets(const std::wstring& install_folder)
 {
-    const HMODULE installer = ::LoadLibraryExW(test::installer_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    const HRSRC info = ::FindResourceW(installer, MAKEINTRESOURCEW(134), MAKEINTRESOURCEW(260));
-    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(installer, info)));
-    tal::imemstream source(bytes, ::SizeofResource(installer, info));
+    const tal::unique_hmodule installer(
+        ::LoadLibraryExW(test::installer_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const HRSRC info = ::FindResourceW(installer.get(), MAKEINTRESOURCEW(134), MAKEINTRESOURCEW(260));
+    if (!info)
+        return {};
+    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(installer.get(), info)));
+    tal::imemstream source(bytes, ::SizeofResource(installer.get(), info));
     payload::bzip2_reader reader(source);
     std::string header(8, '\0');
     reader.read(header.data(), 8);
@@ -76,7 +79,6 @@ std::vector<payload_target> payload_targets(const std::wstring& install_folder)
                            payload::join_path(payload::resolve_destination(entry.destination, roots),
                                               payload::last_element(entry.source)),
                            entry.crc});
-    ::FreeLibrary(installer);
     return targets;
 }
 
@@ -96,14 +98,6 @@ std::vector<std::wstring> new_folders(const std::wstring& folder, std::set<std::
     return added;
 }
 
-
-void leave_and_confirm(test::wizard& w)
-{
-    w.press_frame(IDCANCEL);
-    if (const HWND confirm = test::wait_for_message_box(w.pid(), 5000))
-        test::press(confirm, IDYES);
-    EXPECT_TRUE(w.ended(10000));
-}
 
 // Everything an installation leaves, removed again so that the next test starts clean.
 class Installation : public ::testing::Test {
@@ -138,6 +132,7 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
         lines.push_back(std::wstring(position) + L":" + flags + L" -- " + text + L"\r\n");
     };
     const auto targets = payload_targets(install_folder);
+    ASSERT_EQ(targets.size(), 54u);
     for (const auto& [kind, target, crc] : targets) {
         if (kind == 5)
             continue;
@@ -226,7 +221,7 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     EXPECT_EQ(registry_number(L"TalLanguage"), 1u);
 
     // Every file of the payload in place with its CRC; the uninstall log byte for byte.
-    for (const auto& [kind, target, crc] : payload_targets(install_folder)) {
+    for (const auto& [kind, target, crc] : targets) {
         if (kind != 5) // the setup files went with the temporary folder (above)
             EXPECT_EQ(payload::file_crc32(target), crc) << test::narrow(target);
     }
@@ -327,7 +322,7 @@ TEST_F(Installation, TargetHeldByAnotherProgramRollsEverythingBack)
         EXPECT_NE(log.find(L"Copying File  \"" + held + L"\"...Failed\r\n"), std::wstring::npos) << test::narrow(log);
         EXPECT_EQ(test::item_text(w.page(), 1003), L"Installation failed (Error Code 1:00000020).");
         EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Install"); // another run may be started
-        leave_and_confirm(w);
+        EXPECT_TRUE(w.leave());
     }
     EXPECT_EQ(machine_snapshot(), before);
     // The key is written only after a good extraction: it is as it was.
@@ -381,7 +376,7 @@ TEST_F(Installation, DamagedPayloadWritesNothing)
         EXPECT_NE(log.find(L"Preparing Installation...Failed\r\n"), std::wstring::npos) << test::narrow(log);
         EXPECT_EQ(log.find(L"Copying File"), std::wstring::npos);
         EXPECT_EQ(test::item_text(w.page(), 1003), L"Installation failed (Error Code 4).");
-        leave_and_confirm(w);
+        EXPECT_TRUE(w.leave());
     }
     EXPECT_EQ(machine_snapshot(), before);
     EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");

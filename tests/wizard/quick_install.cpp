@@ -60,10 +60,7 @@ int wmain(int argc, wchar_t** argv)
             if (w.wait_page(5))
                 save(w, shots, L"page5-end");
         }
-        w.press_frame(IDCANCEL);
-        if (const HWND confirm = test::wait_for_message_box(w.pid(), 3000))
-            test::press(confirm, IDYES);
-        return w.ended(10000) && installed ? 0 : 1;
+        return w.leave() && installed ? 0 : 1;
     } catch (const std::exception&) {
         return 4;
     }

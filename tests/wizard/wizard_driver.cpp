@@ -99,6 +99,17 @@ bool wizard::ended(DWORD ms)
     return program_->wait(ms, code);
 }
 
+bool wizard::leave(std::wstring* question)
+{
+    press_frame(IDCANCEL);
+    const HWND confirm = wait_for_message_box(pid(), 3000);
+    if (question)
+        *question = confirm ? message_box_text(confirm) : std::wstring();
+    if (confirm)
+        press(confirm, IDYES);
+    return ended(10000);
+}
+
 void wizard::save_screenshot(const std::wstring& name) const
 {
     const std::wstring folder = test_folder() + L"..\\screenshots";

@@ -34,6 +34,9 @@ public:
     // Waits until the page index is `index`; false after a few seconds.
     bool wait_page(int index) const;
     bool ended(DWORD ms);
+    // Presses Exit and answers Yes if the wizard asks; `question` receives what it asked (empty
+    // when it did not). True when the installer then ended.
+    bool leave(std::wstring* question = nullptr);
     void save_screenshot(const std::wstring& name) const;
 
 private:

@@ -44,13 +44,9 @@ std::wstring default_folder()
 
 void leave_with_confirmation(test::wizard& w)
 {
-    w.press_frame(IDCANCEL);
-    const HWND confirm = test::wait_for_message_box(w.pid(), 10000);
-    ASSERT_TRUE(confirm);
-    EXPECT_EQ(test::message_box_text(confirm),
-              L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
-    test::press(confirm, IDYES);
-    EXPECT_TRUE(w.ended(10000));
+    std::wstring question;
+    EXPECT_TRUE(w.leave(&question));
+    EXPECT_EQ(question, L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
 }
 
 TEST(Wizard, QuickModeSkipsTheFolderAndShortcutPages)
