@@ -7,6 +7,14 @@
 
 class InstallJournal;
 
+// What the installer finds installed, as `CInstallApp::m_nPreviousState` holds it.
+enum PreviousState : int {
+    PREVIOUS_NONE = 0,          // not installed
+    PREVIOUS_SAME_VERSION = 1,  // reinstallation
+    PREVIOUS_OLDER_VERSION = 2, // update
+    PREVIOUS_NEWER_VERSION = -1 // refused
+};
+
 struct installed_product {
     bool found = false;
     std::wstring executable; // the installed main program, possibly empty

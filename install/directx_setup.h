@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "support/handles.h"
+#include "holders/handles.h"
 
 // The DirectX runtime's setup library among the extracted redistributable files.
 class DirectXSetup {

@@ -4,7 +4,7 @@
 
 #include "app/product.h"
 #include "state/journal.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace {
 

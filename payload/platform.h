@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "support/unique_any.h"
+#include "holders/unique_any.h"
 
 namespace payload::platform {
 

@@ -6,7 +6,7 @@
 
 #include "payload/payload_resource.h"
 #include "payload/platform.h"
-#include "support/owner_window.h"
+#include "holders/owner_window.h"
 
 namespace payload::platform {
 namespace {

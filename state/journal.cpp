@@ -3,7 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "support/security.h"
 
 namespace {

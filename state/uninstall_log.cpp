@@ -8,7 +8,7 @@
 #include "state/journal.h"
 #include "state/file_log_source.h"
 #include "state/log_reader.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace tal {
 

@@ -2,7 +2,7 @@
 
 #include "support/language.h"
 #include "support/message_box.h"
-#include "support/unique_any.h"
+#include "holders/unique_any.h"
 
 namespace tal {
 namespace {

@@ -7,7 +7,7 @@
 #include "support/language.h"
 #include "support/message_box.h"
 #include "support/error_box.h"
-#include "support/owner_window.h"
+#include "holders/owner_window.h"
 
 namespace tal {
 namespace {

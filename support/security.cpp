@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "support/advapi.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "support/hresult.h"
 
 namespace tal {

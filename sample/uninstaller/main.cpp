@@ -10,7 +10,7 @@
 
 #include "state/file_log_source.h"
 #include "state/log_reader.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "support/counted_semaphore.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace {
 

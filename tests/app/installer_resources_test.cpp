@@ -8,7 +8,7 @@
 
 #include "payload/extract.h"
 #include "payload/memstream.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace {
 

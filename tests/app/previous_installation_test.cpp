@@ -12,7 +12,7 @@
 #include "helper_process.h"
 #include "state/journal.h"
 #include "state_fixture.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace {
 

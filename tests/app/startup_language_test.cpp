@@ -12,7 +12,7 @@
 #include "framework/winapp.h"
 #include "message_box_watch.h"
 #include "state/journal.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "support/language.h"
 
 namespace {

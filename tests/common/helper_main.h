@@ -2,7 +2,7 @@
 // The other side of helper_process: the two event names that every helper gets first.
 #include <windows.h>
 
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace test {
 

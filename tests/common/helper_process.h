@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "window_driver.h"
 
 namespace test {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace test {
 

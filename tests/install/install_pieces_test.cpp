@@ -15,7 +15,7 @@
 #include "install/uninstall_key.h"
 #include "state/journal.h"
 #include "state_fixture.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "support/shortcut.h"
 
 namespace {

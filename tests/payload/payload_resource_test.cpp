@@ -6,7 +6,7 @@
 #include "payload/compress_error.h"
 #include "payload/extract.h"
 #include "payload/payload_resource.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "state/journal.h"
 #include "state_fixture.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace {
 

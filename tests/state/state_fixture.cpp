@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace test {
 

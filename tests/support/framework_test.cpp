@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "helper_process.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/advapi.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "support/hresult.h"
 #include "support/security.h"
 

@@ -19,7 +19,7 @@
 #include "payload/destination.h"
 #include "payload/memstream.h"
 #include "state_fixture.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "wizard_driver.h"
 
 namespace {

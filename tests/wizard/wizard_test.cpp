@@ -8,7 +8,7 @@
 
 #include "helper_process.h"
 #include "state_fixture.h"
-#include "support/handles.h"
+#include "holders/handles.h"
 #include "wizard_driver.h"
 
 namespace {

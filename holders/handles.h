@@ -3,7 +3,7 @@
 // survives the cleanup on its way to the caller.
 #include <windows.h>
 
-#include "support/unique_any.h"
+#include "holders/unique_any.h"
 
 namespace tal {
 namespace details {
