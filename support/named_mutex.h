@@ -27,4 +27,26 @@ private:
     bool owned_ = false;
 };
 
+// The mutex given up for the life of the holder (while another program must start) and
+// taken back, without waiting, when it ends, on every path.
+class released_lock {
+public:
+    explicit released_lock(named_mutex& lock) : lock_(lock), was_owned_(lock.owned())
+    {
+        if (was_owned_)
+            lock_.release();
+    }
+    ~released_lock()
+    {
+        if (was_owned_)
+            lock_.try_acquire();
+    }
+    released_lock(const released_lock&) = delete;
+    released_lock& operator=(const released_lock&) = delete;
+
+private:
+    named_mutex& lock_;
+    bool was_owned_;
+};
+
 } // namespace tal

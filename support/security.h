@@ -53,6 +53,25 @@ byte_block new_security_descriptor();
 bool is_user_admin();
 bool set_privilege(const wchar_t* name, bool enable);
 
+// A privilege of the process token enabled for the life of the holder, disabled again after.
+class enabled_privilege {
+public:
+    explicit enabled_privilege(const wchar_t* name) : name_(name), enabled_(set_privilege(name, true)) {}
+    ~enabled_privilege()
+    {
+        if (enabled_)
+            set_privilege(name_, false);
+    }
+    enabled_privilege(const enabled_privilege&) = delete;
+    enabled_privilege& operator=(const enabled_privilege&) = delete;
+
+    bool enabled() const noexcept { return enabled_; }
+
+private:
+    const wchar_t* name_;
+    bool enabled_;
+};
+
 // Gives the local Users group exactly one explicit allow entry with `mask` on a file or
 // folder, after the other explicit entries and before the inherited ones.
 bool grant_users_access(const wchar_t* path, DWORD mask);
