@@ -197,6 +197,16 @@ void InstallJournal::Rollback()
     entry_open = false;
 }
 
+void InstallJournal::DeleteBackups()
+{
+    for (JournalEntry& entry : current_entries) {
+        if (entry.backup.empty())
+            continue;
+        delete_file(entry.backup);
+        entry.backup.clear();
+    }
+}
+
 std::wstring MakeBackup(const wchar_t* path, bool copy)
 {
     wchar_t temp[MAX_PATH];

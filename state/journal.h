@@ -49,6 +49,9 @@ public:
     void CreateFolders(const std::wstring& folder);
     // Undoes this run's entries, newest first, and forgets them.
     void Rollback();
+    // Deletes every backup of this run's entries: what they replaced will not be restored any
+    // more. Safe to call again.
+    void DeleteBackups();
 
     // Writes the journal, merged with the previous log's entries, as the uninstall log, then
     // deletes every backup. True when the file was created and every write succeeded.

@@ -102,13 +102,7 @@ bool InstallJournal::WriteLog(const std::wstring& log_path, const std::wstring& 
     }
 
     // The installation is complete: nothing will be restored any more.
-    for (JournalEntry& entry : current_entries) {
-        if (entry.backup.empty())
-            continue;
-        ::SetFileAttributesW(entry.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(entry.backup.c_str());
-        entry.backup.clear();
-    }
+    DeleteBackups();
     return result;
 }
 
