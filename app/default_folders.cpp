@@ -5,18 +5,16 @@
 #include <shlwapi.h>
 
 #include "app/product.h"
+#include "support/path.h"
+#include "support/registry.h"
 #include "support/system_info.h"
 
 namespace {
 
-// `base` with "Marrowin" and the product key name appended, as PathAppendW joins them.
+// `base` with "Marrowin" and the product key name appended.
 std::wstring product_folder(const std::wstring& base, const std::wstring& key_name)
 {
-    wchar_t path[MAX_PATH + 1] = {};
-    ::lstrcpynW(path, base.c_str(), MAX_PATH + 1);
-    ::PathAppendW(path, product_publisher);
-    ::PathAppendW(path, key_name.c_str());
-    return path;
+    return tal::append_path(tal::append_path(base, product_publisher), key_name);
 }
 
 std::optional<std::wstring> shell_folder(int csidl)
@@ -29,8 +27,6 @@ std::optional<std::wstring> shell_folder(int csidl)
 
 } // namespace
 
-namespace details {
-
 std::wstring default_install_folder(const std::optional<std::wstring>& program_files,
                                     const std::optional<std::wstring>& registry_value,
                                     const std::wstring& windows_folder, const std::wstring& key_name)
@@ -39,27 +35,16 @@ std::wstring default_install_folder(const std::optional<std::wstring>& program_f
         return product_folder(*program_files, key_name);
     if (registry_value)
         return product_folder(*registry_value, key_name);
-    wchar_t root[MAX_PATH + 1] = {};
-    ::lstrcpynW(root, windows_folder.c_str(), MAX_PATH + 1);
-    ::PathStripToRootW(root);
-    ::PathAppendW(root, L"Program Files");
-    return product_folder(root, key_name);
+    return product_folder(tal::append_path(tal::path_root(windows_folder), L"Program Files"), key_name);
 }
-
-} // namespace details
 
 std::wstring DefaultInstallFolder()
 {
-    std::optional<std::wstring> registry_value;
-    wchar_t value[MAX_PATH + 1] = {};
-    DWORD size = sizeof value;
-    if (::SHGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir", nullptr,
-                      value, &size) == ERROR_SUCCESS)
-        registry_value = value;
+    const std::optional<std::wstring> registry_value =
+        tal::read_string(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir");
     wchar_t windows[261] = {};
     tal::system_windows_directory(windows);
-    return details::default_install_folder(shell_folder(CSIDL_PROGRAM_FILES), registry_value, windows,
-                                           GetProductKeyName());
+    return default_install_folder(shell_folder(CSIDL_PROGRAM_FILES), registry_value, windows, GetProductKeyName());
 }
 
 std::wstring DefaultStartMenuFolder()

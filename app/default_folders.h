@@ -9,8 +9,6 @@ std::wstring DefaultInstallFolder();
 // The all-users Programs folder, else the user's; then "Marrowin" and the product key name.
 std::wstring DefaultStartMenuFolder();
 
-namespace details {
 std::wstring default_install_folder(const std::optional<std::wstring>& program_files,
                                     const std::optional<std::wstring>& registry_value,
                                     const std::wstring& windows_folder, const std::wstring& key_name);
-} // namespace details

@@ -10,6 +10,7 @@
 
 #include "app/default_folders.h"
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
 #include "app/previous_installation.h"
 #include "app/product.h"
 #include "app/startup_language.h"
@@ -23,6 +24,23 @@
 namespace {
 
 constexpr DWORD e_unexpected = 0x8000FFFF;
+
+// Why the installed program's version cannot be told: the program is missing, or it cannot be
+// opened (the read's own error: held by another program, access refused), or it has no
+// complete version record.
+DWORD unreadable_version_reason(const previous_installation& previous)
+{
+    if (!::PathFileExistsW(previous.executable.c_str()))
+        return ERROR_FILE_NOT_FOUND;
+    switch (previous.version_error) {
+    case 0:
+    case ERROR_RESOURCE_DATA_NOT_FOUND:
+    case ERROR_RESOURCE_TYPE_NOT_FOUND:
+    case ERROR_RESOURCE_NAME_NOT_FOUND:
+    case ERROR_RESOURCE_LANG_NOT_FOUND: return ERROR_RESOURCE_TYPE_NOT_FOUND;
+    default: return previous.version_error;
+    }
+}
 
 } // namespace
 
@@ -40,7 +58,7 @@ CInstallApp& GetInstallApp()
 
 int CInstallApp::GetPreviousState(std::wstring* previousVersion) const
 {
-    if (previousVersion && (m_nPreviousState == 2 || m_nPreviousState == -1))
+    if (previousVersion && (m_nPreviousState == PREVIOUS_OLDER_VERSION || m_nPreviousState == PREVIOUS_NEWER_VERSION))
         *previousVersion = m_strPreviousVersion;
     return m_nPreviousState;
 }
@@ -67,7 +85,7 @@ bool CInstallApp::WaitForRunningProduct()
         const unsigned running = tal::running_instance_registered() ? tal::running_instance_count() : 0;
         if (running <= 1)
             return true;
-        const std::wstring text = FormatLocalizedMessage(1127, {GetProductName(true)});
+        const std::wstring text = FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {GetProductName(true)});
         if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
             return false;
     }
@@ -79,9 +97,8 @@ bool CInstallApp::DetectPreviousInstallation()
         ::DetectPreviousInstallation(GetProductKeyName(), product_numeric_version, m_previousLog);
     if (previous.version_unreadable) {
         // The installed version cannot be told: going on could replace a newer product.
-        const DWORD reason = ::PathFileExistsW(previous.executable.c_str()) ? ERROR_RESOURCE_TYPE_NOT_FOUND
-                                                                            : ERROR_FILE_NOT_FOUND;
-        const std::wstring text = previous.executable + L"\r\n\r\n" + tal::system_message_text(reason, 0);
+        const std::wstring text =
+            previous.executable + L"\r\n\r\n" + tal::system_message_text(unreadable_version_reason(previous), 0);
         tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
         return false;
     }
@@ -105,7 +122,7 @@ BOOL CInstallApp::InitInstance()
     CWinApp::InitInstance();
     ChooseStartupLanguage();
     if (!tal::is_user_admin()) {
-        const std::wstring text = LoadLocalizedString(1126);
+        const std::wstring text = LoadLocalizedString(MSG_NEED_ADMINISTRATOR);
         tal::message_box(text.c_str(), nullptr, MB_ICONEXCLAMATION);
         return FALSE;
     }

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/message_keys.h"
 #include "app/product.h"
 #include "support/language.h"
 
@@ -12,6 +13,9 @@ namespace {
 
 constexpr unsigned product_language_mask = 0x40BF;
 constexpr const wchar_t* placeholder = L"#";
+// The languages whose blocks are the fallbacks: French holds every key, English the rest.
+constexpr int french = 0;
+constexpr int english = 1;
 
 } // namespace
 
@@ -28,12 +32,10 @@ bool IsInstallerTranslated(int index)
     }
 }
 
-namespace details {
-
 bool load_installer_string(unsigned id, std::wstring& text)
 {
     text.clear();
-    return tal::details::find_string(::GetModuleHandleW(nullptr), id, text);
+    return tal::find_string(::GetModuleHandleW(nullptr), id, text);
 }
 
 std::wstring format_inserts(const std::wstring& pattern, std::initializer_list<std::wstring> arguments)
@@ -51,46 +53,45 @@ std::wstring format_inserts(const std::wstring& pattern, std::initializer_list<s
     return text;
 }
 
-} // namespace details
-
 unsigned GetLocalizedStringId(unsigned key)
 {
     int language = tal::get_language();
     if (!IsInstallerTranslated(language))
-        language = 1;
-    if (language == 0)
+        language = english;
+    if (language == french)
         return key;
-    const unsigned id = key - 1000 + tal::language_table_row(language).block_base;
+    const unsigned id = key - MSG_INSTALLER + tal::language_table_row(language).block_base;
     std::wstring text;
-    details::load_installer_string(id, text);
+    load_installer_string(id, text);
     if (text != placeholder)
         return id;
-    if (language == 1)
+    if (language == english)
         return key;
-    details::load_installer_string(key + 1000, text);
-    return text != placeholder ? key + 1000 : key;
+    const unsigned english_id = key - MSG_INSTALLER + tal::language_table_row(english).block_base;
+    load_installer_string(english_id, text);
+    return text != placeholder ? english_id : key;
 }
 
 std::wstring LoadLocalizedString(unsigned key)
 {
     std::wstring text;
-    details::load_installer_string(GetLocalizedStringId(key), text);
+    load_installer_string(GetLocalizedStringId(key), text);
     return text;
 }
 
 std::wstring FormatLocalizedMessage(unsigned key, std::initializer_list<std::wstring> arguments)
 {
     std::wstring pattern;
-    if (!details::load_installer_string(GetLocalizedStringId(key), pattern))
+    if (!load_installer_string(GetLocalizedStringId(key), pattern))
         throw std::system_error(static_cast<int>(E_FAIL), std::system_category(), "missing message");
     if (pattern.empty())
         throw std::system_error(static_cast<int>(E_INVALIDARG), std::system_category(), "empty message");
-    return details::format_inserts(pattern, arguments);
+    return format_inserts(pattern, arguments);
 }
 
 std::wstring GetInstallerTitle(bool withProduct)
 {
-    std::wstring title = LoadLocalizedString(1000);
+    std::wstring title = LoadLocalizedString(MSG_INSTALLER);
     if (withProduct)
         title += L" \u2013 " + GetProductName(false);
     return title;

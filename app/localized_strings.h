@@ -18,9 +18,7 @@ std::wstring FormatLocalizedMessage(unsigned key, std::initializer_list<std::wst
 // "Installer", or with the product "Installer – Vantrel 7.05a", in the current language.
 std::wstring GetInstallerTitle(bool withProduct);
 
-namespace details {
 // The string at `id` of the executable's table, and whether it exists.
 bool load_installer_string(unsigned id, std::wstring& text);
 // FormatMessage-style inserts over `pattern`.
 std::wstring format_inserts(const std::wstring& pattern, std::initializer_list<std::wstring> arguments);
-} // namespace details

@@ -4,6 +4,8 @@
 #include <shlwapi.h>
 
 #include "state/journal.h"
+#include "support/path.h"
+#include "support/registry.h"
 #include "support/version_info.h"
 
 namespace {
@@ -16,13 +18,15 @@ std::wstring uninstall_key(const std::wstring& key_name)
 // "Uninstall.ulog" in the folder of `file`, if it exists.
 std::wstring log_beside(const std::wstring& file)
 {
-    if (file.empty() || file.size() >= MAX_PATH)
+    if (file.empty())
         return {};
-    wchar_t path[MAX_PATH];
-    ::lstrcpynW(path, file.c_str(), MAX_PATH);
-    if (!::PathRemoveFileSpecW(path) || !::PathAppendW(path, L"Uninstall.ulog") || !::PathFileExistsW(path))
+    const std::wstring folder = tal::remove_file_spec(file);
+    if (folder == file)
         return {};
-    return path;
+    const std::wstring log = tal::append_path(folder, L"Uninstall.ulog");
+    if (!tal::fits_max_path(log) || !::PathFileExistsW(log.c_str()))
+        return {};
+    return log;
 }
 
 } // namespace
@@ -30,16 +34,12 @@ std::wstring log_beside(const std::wstring& file)
 installed_product FindInstalledProduct(const std::wstring& key_name)
 {
     installed_product product;
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstall_key(key_name).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
+    const tal::unique_hkey key = tal::open_key(HKEY_LOCAL_MACHINE, uninstall_key(key_name).c_str(), KEY_READ);
+    if (!key)
         return product;
-    ::RegCloseKey(raw);
     product.found = true;
-    wchar_t icon[MAX_PATH] = {};
-    DWORD size = sizeof icon;
-    if (::SHGetValueW(HKEY_LOCAL_MACHINE, uninstall_key(key_name).c_str(), L"DisplayIcon", nullptr, icon, &size)
-        == ERROR_SUCCESS) {
-        product.executable = icon;
+    if (std::optional<std::wstring> icon = tal::read_string(key.get(), nullptr, L"DisplayIcon")) {
+        product.executable = std::move(*icon);
         const std::size_t comma = product.executable.rfind(L",0");
         if (comma != std::wstring::npos && comma + 2 == product.executable.size())
             product.executable.erase(comma);
@@ -50,17 +50,15 @@ installed_product FindInstalledProduct(const std::wstring& key_name)
 int CompareInstalledVersion(std::uint64_t installed, std::uint64_t ours)
 {
     if (installed == 0 || installed == ours)
-        return 1;
-    return ours > installed ? 2 : -1;
+        return PREVIOUS_SAME_VERSION;
+    return ours > installed ? PREVIOUS_OLDER_VERSION : PREVIOUS_NEWER_VERSION;
 }
 
 std::wstring FindPreviousLog(const std::wstring& key_name, const std::wstring& executable)
 {
-    wchar_t uninstaller[MAX_PATH] = {};
-    DWORD size = sizeof uninstaller;
-    if (::SHGetValueW(HKEY_LOCAL_MACHINE, uninstall_key(key_name).c_str(), L"UninstallString", nullptr, uninstaller,
-                      &size) == ERROR_SUCCESS) {
-        const std::wstring beside = log_beside(uninstaller);
+    if (const std::optional<std::wstring> uninstaller =
+            tal::read_string(HKEY_LOCAL_MACHINE, uninstall_key(key_name).c_str(), L"UninstallString")) {
+        const std::wstring beside = log_beside(*uninstaller);
         if (!beside.empty())
             return beside;
     }
@@ -76,13 +74,15 @@ previous_installation DetectPreviousInstallation(const std::wstring& key_name, s
     if (product.found) {
         tal::version_info version;
         version.request = tal::version_info::everything;
-        if (!product.executable.empty() && !tal::read_version_info(version, product.executable.c_str()))
+        if (!product.executable.empty() && !tal::read_version_info(version, product.executable.c_str())) {
             result.version_unreadable = true;
+            result.version_error = ::GetLastError();
+        }
         result.state = CompareInstalledVersion(version.version, ours);
-        if (result.state == 2 || result.state == -1)
+        if (result.state == PREVIOUS_OLDER_VERSION || result.state == PREVIOUS_NEWER_VERSION)
             result.title = version.title;
     }
-    if (result.state == 1 || result.state == 2) {
+    if (result.state == PREVIOUS_SAME_VERSION || result.state == PREVIOUS_OLDER_VERSION) {
         const std::wstring log = FindPreviousLog(key_name, product.executable);
         if (!log.empty())
             journal.ReadLog(log.c_str());

@@ -32,10 +32,11 @@ int CompareInstalledVersion(std::uint64_t installed, std::uint64_t ours);
 std::wstring FindPreviousLog(const std::wstring& key_name, const std::wstring& executable);
 
 struct previous_installation {
-    int state = 0;
+    int state = PREVIOUS_NONE;
     std::wstring title;       // for states 2 and -1
     bool version_unreadable = false; // the installed program's version record could not be read
     std::wstring executable;         // the installed program
+    std::uint32_t version_error = 0; // then, the failed read's error code
 };
 
 // Detection at startup: the state, and for states 1 and 2 the previous log read into the

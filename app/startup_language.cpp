@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
 #include "app/product.h"
 #include "framework/winapp.h"
 #include "state/journal.h"
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr unsigned product_language_mask = 0x40BF;
+constexpr int english = 1;
 
 std::function<void()>& refresh_hook()
 {
@@ -28,14 +30,12 @@ void rebuild_application_name()
 
 } // namespace
 
-namespace details {
-
 int startup_language(int ui_index, std::optional<unsigned> recorded)
 {
     int language = ui_index;
     if (recorded && IsProductLanguage(static_cast<int>(*recorded)))
         language = static_cast<int>(*recorded);
-    return IsInstallerTranslated(language) ? language : 1;
+    return IsInstallerTranslated(language) ? language : english;
 }
 
 std::optional<unsigned> recorded_language(const std::wstring& key_name)
@@ -48,12 +48,10 @@ std::optional<unsigned> recorded_language(const std::wstring& key_name)
     return value;
 }
 
-} // namespace details
-
 void ChooseStartupLanguage()
 {
     tal::set_language(tal::language_from_user_ui(product_language_mask));
-    const int chosen = details::startup_language(tal::get_language(), details::recorded_language(GetProductKeyName()));
+    const int chosen = startup_language(tal::get_language(), recorded_language(GetProductKeyName()));
     if (chosen != tal::get_language())
         tal::set_language(chosen);
     rebuild_application_name();
@@ -63,7 +61,7 @@ void ChangeLanguage(int index)
 {
     tal::set_language(index);
     if (!IsInstallerTranslated(index)) {
-        const std::wstring text = FormatLocalizedMessage(1129, {GetProductName(true)});
+        const std::wstring text = FormatLocalizedMessage(MSG_UNDER_TRANSLATION, {GetProductName(true)});
         tal::message_box(text.c_str(), nullptr, MB_ICONINFORMATION | MB_OK);
     }
     rebuild_application_name();

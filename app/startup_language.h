@@ -16,10 +16,8 @@ void ChangeLanguage(int index);
 // Called after the language changed, to refresh every text the wizard shows.
 void SetLanguageRefreshHook(std::function<void()> hook);
 
-namespace details {
 // The startup decision from the UI language's index (product languages only) and the
 // recorded value, if any.
 int startup_language(int ui_index, std::optional<unsigned> recorded);
 // TalLanguage of the product's Uninstall key, when it can be read.
 std::optional<unsigned> recorded_language(const std::wstring& key_name);
-} // namespace details

@@ -17,6 +17,24 @@
 #define IDI_FIRST_FLAG 141
 #define IDI_LAST_FLAG 157
 #define IDB_SIDE_PICTURE 137
+// The flag of each language of the list.
+#define IDI_FLAG_GERMAN 141
+#define IDI_FLAG_DANISH 142
+#define IDI_FLAG_SPANISH 143
+#define IDI_FLAG_FRENCH 144
+#define IDI_FLAG_ENGLISH 145
+#define IDI_FLAG_ITALIAN 146
+#define IDI_FLAG_DUTCH 147
+#define IDI_FLAG_PORTUGUESE 148
+#define IDI_FLAG_TURKISH 149
+#define IDI_FLAG_BULGARIAN 150
+#define IDI_FLAG_ROMANIAN 151
+#define IDI_FLAG_CHINESE 152
+#define IDI_FLAG_CZECH 153
+#define IDI_FLAG_NORWEGIAN 154
+#define IDI_FLAG_GREEK 155
+#define IDI_FLAG_POLISH 156
+#define IDI_FLAG_HEBREW 157
 
 // The payload: resource type and name.
 #define RT_PAYLOAD 260
@@ -26,6 +44,11 @@
 #define IDC_BACK 3
 #define IDC_SEPARATOR 1002
 #define IDC_SIDE_BACKGROUND 1005
+// Controls that are never addressed (labels, the picture); windows.h leaves it to the
+// resource editors' headers.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 
 // Controls that several pages share.
 #define IDC_STATUS 1003

@@ -31,7 +31,7 @@ HMODULE load_system_library(const wchar_t* name)
     return ::LoadLibraryW(path.c_str());
 }
 
-namespace details::advapi {
+namespace advapi {
 namespace {
 
 constexpr long e_notimpl = static_cast<long>(0x80004001);
@@ -273,5 +273,5 @@ BOOL revert_to_self() noexcept
 
 #undef TAL_ENTRY
 
-} // namespace details::advapi
+} // namespace advapi
 } // namespace tal

@@ -10,7 +10,7 @@ namespace tal {
 // A system DLL, from the system folder first; absolute names are loaded as they are.
 HMODULE load_system_library(const wchar_t* name);
 
-namespace details::advapi {
+namespace advapi {
 
 void open_process_token(HANDLE process, DWORD access, HANDLE* token);
 // TOKEN_QUERY; falls back to the process token when the thread has none.
@@ -54,5 +54,5 @@ void impersonate_self();
 // Never throws: a missing entry point answers 0 with ERROR_CALL_NOT_IMPLEMENTED.
 BOOL revert_to_self() noexcept;
 
-} // namespace details::advapi
+} // namespace advapi
 } // namespace tal

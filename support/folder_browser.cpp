@@ -2,12 +2,15 @@
 
 #include <shlwapi.h>
 
+#include <cwchar>
+#include <utility>
 #include <vector>
 
+#include "holders/owner_window.h"
+#include "support/error_box.h"
 #include "support/language.h"
 #include "support/message_box.h"
-#include "support/error_box.h"
-#include "holders/owner_window.h"
+#include "support/path.h"
 
 namespace tal {
 namespace {
@@ -40,6 +43,34 @@ std::wstring user_documents()
     return documents;
 }
 
+// The process's current folder, whatever its length; empty when it cannot be had.
+std::wstring current_folder()
+{
+    const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(needed, L'\0');
+    const DWORD got = needed ? ::GetCurrentDirectoryW(needed, folder.data()) : 0;
+    if (got == 0 || got >= needed)
+        return {};
+    folder.resize(got);
+    return folder;
+}
+
+// The file-system path of an item id list; empty when it has none.
+std::wstring path_of(LPCITEMIDLIST item)
+{
+    wchar_t path[MAX_PATH] = {}; // the call's own fixed-size output
+    return ::SHGetPathFromIDListW(item, path) ? std::wstring(path) : std::wstring();
+}
+
+// Applies a shell function that edits a path in place and only ever shortens it.
+template <class Edit>
+std::wstring edited(std::wstring path, Edit edit)
+{
+    edit(path.data());
+    path.resize(std::wcslen(path.c_str()));
+    return path;
+}
+
 BOOL CALLBACK find_edit(HWND window, LPARAM found)
 {
     wchar_t name[16] = {};
@@ -64,8 +95,6 @@ void show_code(HWND owner, DWORD code)
 
 } // namespace
 
-namespace details {
-
 int ends_with_components(const std::wstring& path, const std::wstring& relative)
 {
     const std::vector<std::wstring> p = components(path), r = components(relative);
@@ -80,10 +109,11 @@ int ends_with_components(const std::wstring& path, const std::wstring& relative)
 
 std::wstring with_subfolder(const std::wstring& path, const std::wstring& subfolder)
 {
-    if (subfolder.empty() || ends_with_components(path, subfolder))
+    // A subfolder of separators alone has nothing to append.
+    const std::vector<std::wstring> parts = components(subfolder);
+    if (parts.empty() || ends_with_components(path, subfolder))
         return path;
     // How many leading components of the subfolder the path already ends with.
-    std::vector<std::wstring> parts = components(subfolder);
     std::size_t present = 0;
     for (std::size_t keep = parts.size() - 1; keep > 0; --keep) {
         std::wstring shortened;
@@ -94,15 +124,17 @@ std::wstring with_subfolder(const std::wstring& path, const std::wstring& subfol
             break;
         }
     }
-    wchar_t buffer[MAX_PATH] = {};
-    ::lstrcpynW(buffer, path.c_str(), MAX_PATH);
+    std::wstring result = path;
     for (std::size_t i = present; i < parts.size(); ++i)
-        ::PathAppendW(buffer, parts[i].c_str());
-    return buffer;
+        result = append_path(result, parts[i]);
+    return result;
 }
 
 bool relative_folder(const std::wstring& from, const std::wstring& path, std::wstring& relative)
 {
+    // The shell's call takes and gives MAX_PATH buffers: a longer folder has no relative form.
+    if (!fits_max_path(from) || !fits_max_path(path))
+        return false;
     wchar_t result[MAX_PATH] = {};
     if (!::PathRelativePathToW(result, from.c_str(), FILE_ATTRIBUTE_DIRECTORY, path.c_str(), FILE_ATTRIBUTE_DIRECTORY))
         return false;
@@ -128,29 +160,30 @@ bool allowed_path(const std::wstring& path)
 
 DWORD validate_typed_path(const std::wstring& text, const std::wstring& root_parent, std::wstring& qualified)
 {
-    if (text.size() >= MAX_PATH)
-        return 0x800700CE;
-    wchar_t buffer[MAX_PATH] = {};
-    ::lstrcpynW(buffer, text.c_str(), MAX_PATH);
-    ::PathRemoveBlanksW(buffer);
-    ::PathRemoveBackslashW(buffer);
-    if (::lstrlenW(buffer) == 2 && buffer[1] == L':')
-        ::lstrcatW(buffer, L"\\");
-    if (buffer[0] == L'\0' && !::GetCurrentDirectoryW(MAX_PATH, buffer))
-        return ::GetLastError();
+    if (!fits_max_path(text))
+        return static_cast<DWORD>(HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+    std::wstring typed = edited(text, ::PathRemoveBlanksW);
+    typed = edited(typed, ::PathRemoveBackslashW);
+    if (typed.size() == 2 && typed[1] == L':')
+        typed += L'\\';
+    if (typed.empty()) {
+        typed = current_folder();
+        if (typed.empty())
+            return ::GetLastError();
+    }
 
-    wchar_t result[MAX_PATH] = {};
+    wchar_t result[MAX_PATH] = {}; // the qualifying call's own fixed-size output
     BOOL ok = FALSE;
     if (!root_parent.empty()) {
         // Relative text is taken relative to the root's parent.
-        wchar_t saved[MAX_PATH] = {};
-        if (!::GetCurrentDirectoryW(MAX_PATH, saved) || !::SetCurrentDirectoryW(root_parent.c_str()))
+        const std::wstring saved = current_folder();
+        if (saved.empty() || !::SetCurrentDirectoryW(root_parent.c_str()))
             return ::GetLastError();
-        ok = ::PathSearchAndQualifyW(buffer, result, MAX_PATH);
-        if (!::SetCurrentDirectoryW(saved))
+        ok = fits_max_path(typed) && ::PathSearchAndQualifyW(typed.c_str(), result, MAX_PATH);
+        if (!::SetCurrentDirectoryW(saved.c_str()))
             return ::GetLastError();
     } else {
-        ok = ::PathSearchAndQualifyW(buffer, result, MAX_PATH);
+        ok = fits_max_path(typed) && ::PathSearchAndQualifyW(typed.c_str(), result, MAX_PATH);
     }
     if (ok && !root_parent.empty()
         && ::PathCommonPrefixW(result, root_parent.c_str(), nullptr) != static_cast<int>(root_parent.size()))
@@ -163,17 +196,9 @@ DWORD validate_typed_path(const std::wstring& text, const std::wstring& root_par
     return 0;
 }
 
-} // namespace details
+folder_browser::folder_browser(unique_idlist root) : root_(std::move(root)) {}
 
-folder_browser::folder_browser(LPITEMIDLIST root) : root_(root) {}
-
-folder_browser::~folder_browser()
-{
-    if (root_)
-        ::CoTaskMemFree(root_);
-    if (com_initialised_)
-        ::CoUninitialize();
-}
+folder_browser::~folder_browser() = default;
 
 void folder_browser::set_title(const wchar_t* title)
 {
@@ -188,11 +213,9 @@ void folder_browser::set_title(const wchar_t* title)
 const std::wstring& folder_browser::root_parent()
 {
     if (!root_parent_known_ && root_) {
-        wchar_t path[MAX_PATH] = {};
-        if (::SHGetPathFromIDListW(root_, path)) {
-            ::PathRemoveFileSpecW(path);
-            root_parent_ = path;
-        }
+        const std::wstring root = path_of(root_.get());
+        if (!root.empty())
+            root_parent_ = remove_file_spec(root);
         root_parent_known_ = true;
     }
     return root_parent_;
@@ -202,54 +225,50 @@ void folder_browser::append_subfolder()
 {
     if (subfolder_.empty())
         return;
-    path_ = details::with_subfolder(path_, subfolder_);
+    path_ = with_subfolder(path_, subfolder_);
     std::wstring relative;
-    if (root_ && details::relative_folder(root_parent(), path_, relative))
+    if (root_ && relative_folder(root_parent(), path_, relative))
         path_ = relative;
 }
 
 bool folder_browser::show(const std::wstring& initial, const std::wstring& subfolder)
 {
     const HWND owner = active_owner_window();
-    if (!com_initialised_) {
-        const HRESULT result = ::CoInitialize(nullptr);
-        if (FAILED(result)) {
+    if (!com_) {
+        com_.emplace();
+        if (!*com_) {
+            const HRESULT result = com_->result();
+            com_.reset();
             show_code(owner, static_cast<DWORD>(result));
             return false;
         }
-        com_initialised_ = true;
     }
     dialog_initialised_ = false;
     typed_path_validated_ = false;
 
     path_ = ::PathIsRelativeW(initial.c_str()) ? std::wstring() : initial;
-    if (path_.empty() && root_) {
-        wchar_t path[MAX_PATH] = {};
-        if (::SHGetPathFromIDListW(root_, path))
-            path_ = path;
-    }
+    if (path_.empty() && root_)
+        path_ = path_of(root_.get());
     if (path_.empty())
         path_ = user_documents();
     if (!path_.empty() && path_.back() == L':')
         path_ += L'\\';
-    subfolder_ = details::allowed_path(subfolder) ? subfolder : std::wstring();
+    subfolder_ = allowed_path(subfolder) ? subfolder : std::wstring();
     append_subfolder();
 
     BROWSEINFOW info{};
     info.hwndOwner = owner;
-    info.pidlRoot = root_;
+    info.pidlRoot = root_.get();
     info.lpszTitle = title_.empty() ? nullptr : title_.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS | BIF_NEWDIALOGSTYLE
                    | (subfolder_.empty() ? 0 : BIF_EDITBOX | BIF_VALIDATE);
     info.lpfn = callback;
     info.lParam = reinterpret_cast<LPARAM>(this);
-    const LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
+    const unique_idlist chosen(::SHBrowseForFolderW(&info));
     if (!chosen)
         return false;
-    wchar_t selected[MAX_PATH] = {};
-    const BOOL has_path = ::SHGetPathFromIDListW(chosen, selected);
-    ::CoTaskMemFree(chosen);
-    if (!has_path)
+    const std::wstring selected = path_of(chosen.get());
+    if (selected.empty())
         return false;
     if (!typed_path_validated_)
         path_ = selected;
@@ -266,19 +285,18 @@ int folder_browser::on_message(HWND window, UINT message, LPARAM lParam)
     switch (message) {
     case BFFM_INITIALIZED: {
         dialog_initialised_ = true;
-        wchar_t candidate[MAX_PATH] = {};
-        if (root_)
-            ::PathCombineW(candidate, root_parent().c_str(), path_.c_str());
-        else
-            ::lstrcpynW(candidate, path_.c_str(), MAX_PATH);
+        // The deepest existing folder of the path is selected.
+        std::wstring candidate = root_ ? combine_path(root_parent(), path_) : path_;
         bool found = false;
-        while (candidate[0] && !(found = ::PathIsDirectoryW(candidate) != FALSE)) {
-            if (!::PathRemoveFileSpecW(candidate))
+        while (!candidate.empty() && !(found = ::PathIsDirectoryW(candidate.c_str()) != FALSE)) {
+            const std::wstring parent = remove_file_spec(candidate);
+            if (parent == candidate)
                 break;
+            candidate = parent;
         }
         if (found) {
-            ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(candidate));
-            ::SendMessageW(window, BFFM_SETEXPANDED, TRUE, reinterpret_cast<LPARAM>(candidate));
+            ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(candidate.c_str()));
+            ::SendMessageW(window, BFFM_SETEXPANDED, TRUE, reinterpret_cast<LPARAM>(candidate.c_str()));
         }
         edit_ = nullptr;
         if (!subfolder_.empty()) {
@@ -293,8 +311,8 @@ int folder_browser::on_message(HWND window, UINT message, LPARAM lParam)
     case BFFM_SELCHANGED: {
         if (!dialog_initialised_)
             break;
-        wchar_t selected[MAX_PATH] = {};
-        const bool has_path = ::SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(lParam), selected) != FALSE;
+        const std::wstring selected = path_of(reinterpret_cast<LPCITEMIDLIST>(lParam));
+        const bool has_path = !selected.empty();
         if (has_path) {
             path_ = selected;
             append_subfolder();
@@ -309,7 +327,7 @@ int folder_browser::on_message(HWND window, UINT message, LPARAM lParam)
     }
     case BFFM_VALIDATEFAILEDW: {
         std::wstring qualified;
-        const DWORD error = details::validate_typed_path(reinterpret_cast<const wchar_t*>(lParam),
+        const DWORD error = validate_typed_path(reinterpret_cast<const wchar_t*>(lParam),
                                                          root_ ? root_parent() : std::wstring(), qualified);
         if (error == 0) {
             path_ = qualified;
@@ -328,15 +346,13 @@ namespace {
 
 std::wstring without_subfolder(const std::wstring& path, const std::wstring& subfolder)
 {
-    const int k = details::ends_with_components(path, subfolder);
+    const int k = ends_with_components(path, subfolder);
     if (k == 0)
         return path;
-    wchar_t buffer[MAX_PATH] = {};
-    ::lstrcpynW(buffer, path.c_str(), MAX_PATH);
-    ::PathRemoveBackslashW(buffer);
+    std::wstring folder = path;
     for (int i = 0; i < k; ++i)
-        ::PathRemoveFileSpecW(buffer);
-    return buffer;
+        folder = remove_file_spec(folder);
+    return folder;
 }
 
 } // namespace
@@ -354,14 +370,14 @@ std::wstring browse_for_folder(std::wstring& initial, const std::wstring& subfol
 std::wstring browse_for_programs_folder(std::wstring& initial, const std::wstring& subfolder, const wchar_t* title,
                                         std::wstring* relative)
 {
-    LPITEMIDLIST root = nullptr;
-    ::SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_PROGRAMS, &root);
-    folder_browser browser(root);
+    unique_idlist root;
+    ::SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_PROGRAMS, root.put());
+    folder_browser browser(std::move(root));
     browser.set_title(title);
     if (!browser.show(initial, subfolder))
         return {};
     initial = without_subfolder(browser.path(), browser.subfolder());
-    if (relative && !details::relative_folder(browser.root_parent(), browser.path(), *relative))
+    if (relative && !relative_folder(browser.root_parent(), browser.path(), *relative))
         relative->clear();
     return browser.path();
 }

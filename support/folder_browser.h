@@ -4,14 +4,17 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
+
+#include "holders/handles.h"
 
 namespace tal {
 
 class folder_browser {
 public:
-    // `root` (owned, freed with CoTaskMemFree) limits the tree; null for the whole namespace.
-    explicit folder_browser(LPITEMIDLIST root = nullptr);
+    // `root` limits the tree; empty for the whole namespace.
+    explicit folder_browser(unique_idlist root = unique_idlist());
     ~folder_browser();
     folder_browser(const folder_browser&) = delete;
     folder_browser& operator=(const folder_browser&) = delete;
@@ -33,10 +36,11 @@ private:
     std::wstring path_;
     std::wstring subfolder_;
     std::wstring title_;
-    LPITEMIDLIST root_ = nullptr;
+    // COM stays initialised from the first show to the browser's end.
+    std::optional<com_initialization> com_;
+    unique_idlist root_;
     std::wstring root_parent_;
     bool root_parent_known_ = false;
-    bool com_initialised_ = false;
     bool dialog_initialised_ = false;
     bool typed_path_validated_ = false;
     HWND edit_ = nullptr;
@@ -51,8 +55,6 @@ std::wstring browse_for_folder(std::wstring& initial, const std::wstring& subfol
 std::wstring browse_for_programs_folder(std::wstring& initial, const std::wstring& subfolder, const wchar_t* title,
                                         std::wstring* relative = nullptr);
 
-namespace details {
-
 // k when the path ends with the k components of `relative` (case-insensitive) and has more
 // components than it; 0 otherwise.
 int ends_with_components(const std::wstring& path, const std::wstring& relative);
@@ -64,6 +66,4 @@ bool relative_folder(const std::wstring& from, const std::wstring& path, std::ws
 DWORD validate_typed_path(const std::wstring& text, const std::wstring& root_parent, std::wstring& qualified);
 // Every character allowed in a path.
 bool allowed_path(const std::wstring& path);
-
-} // namespace details
 } // namespace tal

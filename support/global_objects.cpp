@@ -16,7 +16,7 @@ HANDLE create_shared(DWORD mask, Create create)
         const sid_holder everyone = well_known_sid(sid_kind::everyone);
         dacl = make_single_ace_dacl(everyone.get(), mask);
         descriptor = new_security_descriptor();
-        details::advapi::set_security_descriptor_dacl(descriptor.get(), reinterpret_cast<PACL>(dacl.get()));
+        advapi::set_security_descriptor_dacl(descriptor.get(), reinterpret_cast<PACL>(dacl.get()));
     } catch (long) {
         ::SetLastError(ERROR_CAN_NOT_COMPLETE);
         return nullptr;
@@ -35,14 +35,10 @@ HANDLE create_shared(DWORD mask, Create create)
 
 } // namespace
 
-namespace details {
-
 const wchar_t* global_prefix_for(DWORD platform_id, DWORD major_version)
 {
     return platform_id == VER_PLATFORM_WIN32_NT && major_version > 4 ? L"Global\\" : L"";
 }
-
-} // namespace details
 
 const std::wstring& global_object_prefix()
 {
@@ -53,7 +49,7 @@ const std::wstring& global_object_prefix()
             version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
             ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version));
         }
-        return std::wstring(details::global_prefix_for(version.dwPlatformId, version.dwMajorVersion));
+        return std::wstring(global_prefix_for(version.dwPlatformId, version.dwMajorVersion));
     }();
     return prefix;
 }

@@ -16,9 +16,7 @@ const std::wstring& global_object_prefix();
 HANDLE create_global_mutex(bool initial_owner, const wchar_t* name);
 HANDLE create_global_semaphore(LONG initial_count, LONG maximum_count, const wchar_t* name);
 
-namespace details {
 // The prefix for a reported version: "Global\" for the NT platform above major version 4.
 const wchar_t* global_prefix_for(DWORD platform_id, DWORD major_version);
-} // namespace details
 
 } // namespace tal

@@ -3,7 +3,7 @@
 // public operation catches them and answers false or null.
 #include <windows.h>
 
-namespace tal::details {
+namespace tal {
 
 // The HRESULT of a Win32 last-error value; 0 and values that already look negative stay.
 constexpr long hresult_from_error(long error) noexcept
@@ -16,4 +16,4 @@ constexpr long hresult_from_error(long error) noexcept
     throw hresult_from_error(static_cast<long>(::GetLastError()));
 }
 
-} // namespace tal::details
+} // namespace tal

@@ -3,29 +3,36 @@
 #include <clocale>
 #include <locale>
 
+#include "resources/resource_ids.h"
 #include "support/system_info.h"
 
 namespace tal {
 namespace {
 
+// Each language's texts are a block of the string table, 1000 ids apart.
+constexpr unsigned block(unsigned number)
+{
+    return number * 1000;
+}
+
 constexpr language_row rows[language_count] = {
-    {0x040C, 1000, true, true, 144},   // French (France)
-    {0x0409, 2000, true, true, 145},   // English (United States)
-    {0x0407, 3000, true, true, 141},   // German (Germany)
-    {0x0C0A, 4000, true, true, 143},   // Spanish (Spain, modern sort)
-    {0x0816, 5000, true, true, 148},   // Portuguese (Portugal)
-    {0x0413, 7000, true, false, 147},  // Dutch (Netherlands)
-    {0x0406, 8000, false, false, 142}, // Danish
-    {0x041F, 9000, true, true, 149},   // Turkish
-    {0x0402, 11000, false, false, 150}, // Bulgarian
-    {0x0418, 12000, false, true, 151}, // Romanian
-    {0x0804, 10000, false, false, 152}, // Chinese (Simplified, PRC)
-    {0x0410, 6000, false, true, 146},  // Italian
-    {0x0405, 13000, false, false, 153}, // Czech
-    {0x0414, 14000, false, false, 154}, // Norwegian (Bokmal)
-    {0x0408, 15000, true, false, 155}, // Greek
-    {0x0415, 16000, false, false, 156}, // Polish
-    {0x040D, 17000, false, false, 157}, // Hebrew
+    {0x040C, block(1), true, true, IDI_FLAG_FRENCH},        // French (France)
+    {0x0409, block(2), true, true, IDI_FLAG_ENGLISH},       // English (United States)
+    {0x0407, block(3), true, true, IDI_FLAG_GERMAN},        // German (Germany)
+    {0x0C0A, block(4), true, true, IDI_FLAG_SPANISH},       // Spanish (Spain, modern sort)
+    {0x0816, block(5), true, true, IDI_FLAG_PORTUGUESE},    // Portuguese (Portugal)
+    {0x0413, block(7), true, false, IDI_FLAG_DUTCH},        // Dutch (Netherlands)
+    {0x0406, block(8), false, false, IDI_FLAG_DANISH},      // Danish
+    {0x041F, block(9), true, true, IDI_FLAG_TURKISH},       // Turkish
+    {0x0402, block(11), false, false, IDI_FLAG_BULGARIAN},  // Bulgarian
+    {0x0418, block(12), false, true, IDI_FLAG_ROMANIAN},    // Romanian
+    {0x0804, block(10), false, false, IDI_FLAG_CHINESE},    // Chinese (Simplified, PRC)
+    {0x0410, block(6), false, true, IDI_FLAG_ITALIAN},      // Italian
+    {0x0405, block(13), false, false, IDI_FLAG_CZECH},      // Czech
+    {0x0414, block(14), false, false, IDI_FLAG_NORWEGIAN},  // Norwegian (Bokmal)
+    {0x0408, block(15), true, false, IDI_FLAG_GREEK},       // Greek
+    {0x0415, block(16), false, false, IDI_FLAG_POLISH},     // Polish
+    {0x040D, block(17), false, false, IDI_FLAG_HEBREW},     // Hebrew
 };
 
 // A user-chosen sort order survives when the user's locale is this very language.
@@ -86,7 +93,7 @@ language_state& state()
 } // namespace
 
 // The entry `id` of the string table of `module`; false when the block or entry is absent.
-bool details::find_string(HMODULE module, unsigned id, std::wstring& out)
+bool find_string(HMODULE module, unsigned id, std::wstring& out)
 {
     const HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(id / 16 + 1), RT_STRING);
     if (!info)
@@ -150,8 +157,6 @@ void set_language_module(HMODULE module)
     state().module = module;
 }
 
-namespace details {
-
 int index_of_langid(LANGID langid)
 {
     switch (PRIMARYLANGID(langid)) {
@@ -179,14 +184,12 @@ int index_of_langid(LANGID langid)
     }
 }
 
-} // namespace details
-
 int language_from_user_ui(unsigned mask)
 {
     if (mask == 0)
         mask = state().mask;
     const int fallback = (mask & 0x2) ? 1 : 0;
-    const int index = details::index_of_langid(::GetUserDefaultLangID());
+    const int index = index_of_langid(::GetUserDefaultLangID());
     return index >= 0 && (mask & (1u << index)) ? index : fallback;
 }
 
@@ -220,9 +223,9 @@ std::wstring load_string(unsigned id)
     std::wstring text;
     const HMODULE exe = ::GetModuleHandleW(nullptr);
     const HMODULE module = state().module;
-    if (module && module != exe && details::find_string(module, id, text))
+    if (module && module != exe && find_string(module, id, text))
         return text;
-    if (details::find_string(exe, id, text))
+    if (find_string(exe, id, text))
         return text;
     return {};
 }

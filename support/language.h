@@ -42,11 +42,9 @@ bool current_language_is_left_to_right();
 // A string of the string table: the language module first, then the executable.
 std::wstring load_string(unsigned id);
 
-namespace details {
 // The entry `id` of the string table of `module`; false when the block or the entry is absent.
 bool find_string(HMODULE module, unsigned id, std::wstring& out);
 // The index for a user UI language (primary and sub-language), or -1 when none matches.
 int index_of_langid(LANGID langid);
-} // namespace details
 
 } // namespace tal

@@ -6,8 +6,6 @@
 #include "support/language.h"
 
 namespace tal {
-namespace details {
-
 UINT message_box_style(UINT type, bool right_to_left) noexcept
 {
     if ((type & MB_ICONMASK) == 0) {
@@ -30,8 +28,6 @@ bool message_box_right_to_left(HWND owner)
         return (::GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
     return is_right_to_left(language_from_user_ui(0));
 }
-
-} // namespace details
 
 namespace {
 
@@ -57,7 +53,7 @@ int message_box(const wchar_t* text, const wchar_t* caption, UINT type)
     if (owner && owner != top)
         ::EnableWindow(owner, TRUE);
 
-    const UINT style = details::message_box_style(type, details::message_box_right_to_left(owner));
+    const UINT style = message_box_style(type, message_box_right_to_left(owner));
     const std::wstring body = text_of(text);
     std::wstring title = text_of(caption);
     if (title.empty() && app)

@@ -83,4 +83,14 @@ bool is_full_folder_path(const std::wstring& path)
     return rest.find(L"\\\\") == std::wstring::npos && rest.find_first_not_of(L"\\/ .") != std::wstring::npos;
 }
 
+std::wstring path_root(const std::wstring& path)
+{
+    return path.substr(0, root_length(path));
+}
+
+std::wstring combine_path(const std::wstring& folder, const std::wstring& more)
+{
+    return root_length(more) ? more : append_path(folder, more);
+}
+
 } // namespace tal

@@ -27,4 +27,10 @@ std::wstring append_path(const std::wstring& folder, const std::wstring& more);
 // ("\\server\share\"), then at least one folder.
 bool is_full_folder_path(const std::wstring& path);
 
+// The root of `path`: "C:\", "C:", "\\server\share\" or "\"; empty for a relative path.
+std::wstring path_root(const std::wstring& path);
+
+// `more` itself when it has a root, else `more` below `folder`.
+std::wstring combine_path(const std::wstring& folder, const std::wstring& more);
+
 } // namespace tal

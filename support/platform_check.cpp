@@ -4,8 +4,6 @@
 #include <locale>
 
 namespace tal {
-namespace details {
-
 version_verdict judge_windows_version(bool sse2, bool version_known, DWORD major, DWORD minor, WORD service_pack)
 {
     if (!sse2)
@@ -35,18 +33,16 @@ const wchar_t* version_verdict_text(version_verdict verdict)
     return L"";
 }
 
-} // namespace details
-
 bool check_windows_version()
 {
     const bool sse2 = ::IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
     OSVERSIONINFOEXW version{};
     version.dwOSVersionInfoSize = sizeof version;
     const bool known = sse2 && ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version));
-    const details::version_verdict verdict = details::judge_windows_version(
+    const version_verdict verdict = judge_windows_version(
         sse2, known, version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor);
-    if (verdict != details::version_verdict::accepted) {
-        ::MessageBoxW(nullptr, details::version_verdict_text(verdict), nullptr, MB_ICONERROR);
+    if (verdict != version_verdict::accepted) {
+        ::MessageBoxW(nullptr, version_verdict_text(verdict), nullptr, MB_ICONERROR);
         ::ExitProcess(1);
     }
     return true;

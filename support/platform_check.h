@@ -14,14 +14,10 @@ bool check_windows_version();
 // Ends the process with exit code -11 when the text conversion facilities cannot be set up.
 bool check_locale_initialization();
 
-namespace details {
-
 enum class version_verdict { accepted, incompatible, version_query_failed, unknown_version };
 
 version_verdict judge_windows_version(bool sse2, bool version_known, DWORD major, DWORD minor, WORD service_pack);
 
 // The text shown for a refusal (empty for accepted).
 const wchar_t* version_verdict_text(version_verdict verdict);
-
-} // namespace details
 } // namespace tal

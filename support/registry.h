@@ -3,6 +3,9 @@
 // thread's last error is the registry's error code.
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "holders/handles.h"
 
 namespace tal {
@@ -11,5 +14,10 @@ unique_hkey open_key(HKEY parent, const wchar_t* path, REGSAM access);
 
 // `existed` (when given) tells whether the key was there before.
 unique_hkey create_key(HKEY parent, const wchar_t* path, REGSAM access, bool* existed = nullptr);
+
+// A string value of `key`, or of its subkey `path` when not null, whatever its length
+// (REG_EXPAND_SZ comes expanded). Empty when it cannot be read, with the registry's error as
+// the thread's last error.
+std::optional<std::wstring> read_string(HKEY key, const wchar_t* path, const wchar_t* name);
 
 } // namespace tal

@@ -14,7 +14,6 @@
 namespace tal {
 namespace {
 
-namespace advapi = details::advapi;
 
 constexpr long e_unexpected = static_cast<long>(0x8000FFFF);
 constexpr long e_notimpl = static_cast<long>(0x80004001);
@@ -63,7 +62,7 @@ std::wstring current_user_name()
     ::GetUserNameW(nullptr, &length);
     std::wstring name(length, L'\0');
     if (!length || !::GetUserNameW(name.data(), &length))
-        details::throw_last_error();
+        throw_last_error();
     name.resize(length ? length - 1 : 0);
     return name;
 }
@@ -100,6 +99,16 @@ sid_holder authority_sid(BYTE authority_value, BYTE count, DWORD sub0, DWORD sub
     advapi::allocate_and_initialize_sid(&authority, count, sub0, sub1, &sid);
     return sid_holder(sid, false);
 }
+
+// The thread impersonates its own process's token until the end of the scope, whichever way
+// the scope is left. Throws as the wrappers do when the impersonation cannot start.
+class self_impersonation {
+public:
+    self_impersonation() { advapi::impersonate_self(); }
+    ~self_impersonation() { advapi::revert_to_self(); }
+    self_impersonation(const self_impersonation&) = delete;
+    self_impersonation& operator=(const self_impersonation&) = delete;
+};
 
 // The SID that an ACE holds, after its header and access mask.
 PSID ace_sid(void* ace)
@@ -170,16 +179,11 @@ byte_block new_security_descriptor()
     return descriptor;
 }
 
-namespace details {
-
 bool is_admin_by_access_check()
 {
-    bool result = false;
-    bool impersonating = false;
-    unique_handle token;
     try {
-        advapi::impersonate_self();
-        impersonating = true;
+        const self_impersonation impersonation;
+        unique_handle token;
         advapi::open_thread_token(::GetCurrentThread(), FALSE, token.put());
         const sid_holder admins = well_known_sid(sid_kind::administrators);
         const byte_block dacl = make_single_ace_dacl(admins.get(), access_read | access_write);
@@ -196,13 +200,10 @@ bool is_admin_by_access_check()
         BOOL status = FALSE;
         advapi::access_check(descriptor.get(), token.get(), &mapping, reinterpret_cast<PRIVILEGE_SET*>(privileges),
                              &privileges_length, &granted, &status);
-        result = status != FALSE;
+        return status != FALSE;
     } catch (long) {
-        result = false;
+        return false;
     }
-    if (impersonating)
-        advapi::revert_to_self();
-    return result;
 }
 
 security_descriptor_block users_access_descriptor(PSECURITY_DESCRIPTOR current, PSID users, DWORD mask)
@@ -265,8 +266,6 @@ security_descriptor_block users_access_descriptor(PSECURITY_DESCRIPTOR current, 
     return result;
 }
 
-} // namespace details
-
 bool is_user_admin()
 {
     try {
@@ -275,7 +274,7 @@ bool is_user_admin()
         advapi::check_token_membership(admins.get(), &is_member);
         return is_member != FALSE;
     } catch (long) {
-        return details::is_admin_by_access_check();
+        return is_admin_by_access_check();
     }
 }
 
@@ -313,8 +312,8 @@ bool grant_users_access(const wchar_t* path, DWORD mask)
         advapi::get_file_security(path, nullptr, 0, &size);
         const byte_block current = allocate(size);
         advapi::get_file_security(path, current.get(), size, &size);
-        const details::security_descriptor_block updated =
-            details::users_access_descriptor(current.get(), users.get(), mask);
+        const security_descriptor_block updated =
+            users_access_descriptor(current.get(), users.get(), mask);
         advapi::set_file_security(path, updated.descriptor.get());
         return true;
     } catch (long) {

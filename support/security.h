@@ -76,8 +76,6 @@ private:
 // folder, after the other explicit entries and before the inherited ones.
 bool grant_users_access(const wchar_t* path, DWORD mask);
 
-namespace details {
-
 // The administrator test by an access check against a descriptor that only Administrators
 // may use, for systems without CheckTokenMembership.
 bool is_admin_by_access_check();
@@ -90,6 +88,4 @@ struct security_descriptor_block {
 
 // The descriptor that grant_users_access writes, made from the path's current one. Throws.
 security_descriptor_block users_access_descriptor(PSECURITY_DESCRIPTOR current, PSID users, DWORD mask);
-
-} // namespace details
 } // namespace tal

@@ -5,6 +5,11 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cwchar>
+
+#include "holders/handles.h"
+#include "support/path.h"
+
 namespace tal {
 namespace {
 
@@ -23,31 +28,30 @@ struct com_ptr {
 
 bool CreateShortcut(const std::wstring& target, const std::wstring& folder, const wchar_t* name, std::wstring* link)
 {
-    wchar_t working[MAX_PATH] = {};
-    if (target.size() >= MAX_PATH)
+    // A link holds its target in a MAX_PATH field: a longer target cannot be linked to.
+    if (!fits_max_path(target)) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
-    ::lstrcpynW(working, target.c_str(), MAX_PATH);
-    if (!::PathRemoveFileSpecW(working))
+    }
+    const std::wstring working = remove_file_spec(target);
+    if (working == target)
         return false;
     std::wstring link_name;
     if (name) {
         link_name = name;
     } else {
-        wchar_t file[MAX_PATH] = {};
-        ::lstrcpynW(file, ::PathFindFileNameW(target.c_str()), MAX_PATH);
-        ::PathRemoveExtensionW(file);
-        link_name = file;
+        link_name = ::PathFindFileNameW(target.c_str());
+        ::PathRemoveExtensionW(link_name.data());
+        link_name.resize(std::wcslen(link_name.c_str()));
     }
-    wchar_t path[MAX_PATH] = {};
-    if (folder.size() >= MAX_PATH)
+    const std::wstring link_path = append_path(folder, link_name) + L".lnk";
+    if (!fits_max_path(link_path)) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
-    ::lstrcpynW(path, folder.c_str(), MAX_PATH);
-    if (!::PathAppendW(path, link_name.c_str()))
-        return false;
-    const std::wstring link_path = std::wstring(path) + L".lnk";
+    }
 
-    const HRESULT initialised = ::CoInitialize(nullptr);
-    if (initialised != S_OK && initialised != S_FALSE)
+    const com_initialization com;
+    if (!com)
         return false;
     HRESULT result = E_FAIL;
     {
@@ -56,14 +60,13 @@ bool CreateShortcut(const std::wstring& target, const std::wstring& folder, cons
                                     reinterpret_cast<void**>(&shell_link.p));
         if (SUCCEEDED(result)) {
             shell_link.p->SetPath(target.c_str());
-            shell_link.p->SetWorkingDirectory(working);
+            shell_link.p->SetWorkingDirectory(working.c_str());
             com_ptr<IPersistFile> file;
             result = shell_link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p));
             if (SUCCEEDED(result))
                 result = file.p->Save(link_path.c_str(), TRUE);
         }
     }
-    ::CoUninitialize();
     if (FAILED(result))
         return false;
     if (link)

@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "support/path.h"
+
 namespace tal {
 namespace {
 
@@ -18,18 +20,28 @@ bool query_string(const std::vector<BYTE>& block, const std::wstring& base, cons
     return true;
 }
 
+// This executable's own path, whatever its length.
+std::wstring module_file_name()
+{
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD got = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (got == 0)
+            return {};
+        if (got < name.size()) {
+            name.resize(got);
+            return name;
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
 } // namespace
 
 bool read_version_info(version_info& info, const wchar_t* path)
 {
     const std::uint32_t request = info.request;
-    wchar_t file[MAX_PATH] = {};
-    // A path cut to fit would name another file: such a path has no version here.
-    const bool fits = !path || std::wcslen(path) < MAX_PATH;
-    if (path && fits)
-        std::wcsncpy(file, path, MAX_PATH - 1);
-    else if (!path)
-        ::GetModuleFileNameW(nullptr, file, MAX_PATH);
+    const std::wstring file = path ? std::wstring(path) : module_file_name();
 
     info.version = 0;
     if (request & version_info::title_bit)
@@ -43,22 +55,27 @@ bool read_version_info(version_info& info, const wchar_t* path)
     if (request & version_info::copyright_bit)
         info.copyright.clear();
 
-    if (!fits)
+    // A path cut to fit would name another file: such a path has no version here.
+    if (!fits_max_path(file)) {
+        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
+    }
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(file, &ignored);
+    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
     if (size == 0)
         return false;
     std::vector<BYTE> block(size);
-    if (!::GetFileVersionInfoW(file, 0, size, block.data()))
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
         return false;
 
     const WORD* translation = nullptr;
     UINT length = 0;
     if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
                           reinterpret_cast<void**>(const_cast<WORD**>(&translation)), &length)
-        || length < 4)
+        || length < 4) {
+        ::SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
         return false;
+    }
     wchar_t base[32];
     std::swprintf(base, 32, L"\\StringFileInfo\\%04hX%04hX\\", translation[0], translation[1]);
     bool result = true;
@@ -103,6 +120,8 @@ bool read_version_info(version_info& info, const wchar_t* path)
         result = false;
     if ((request & version_info::copyright_bit) && !query_string(block, base, L"LegalCopyright", info.copyright))
         result = false;
+    if (!result)
+        ::SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
     return result;
 }
 

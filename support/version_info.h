@@ -30,7 +30,9 @@ struct version_info {
 
 // Reads the version resource of `path`, or of this executable when it is null. Every query is
 // tried; false when the file has no resource or any requested value is missing, with whatever
-// could be read filled in.
+// could be read filled in. On false the thread's last error says why: the code of the read that
+// failed (a file held by another program, a path too long, ...), or
+// ERROR_RESOURCE_TYPE_NOT_FOUND when the record or a requested value is missing.
 bool read_version_info(version_info& info, const wchar_t* path = nullptr);
 
 } // namespace tal

@@ -15,7 +15,7 @@ BOOL CAboutDlg::OnInitDialog()
         ::GetWindowTextW(m_hWnd, text, 256);
         pattern = text;
     }
-    ::SetWindowTextW(m_hWnd, details::format_inserts(pattern, {GetInstallerTitle(false)}).c_str());
+    ::SetWindowTextW(m_hWnd, format_inserts(pattern, {GetInstallerTitle(false)}).c_str());
     if (!version.title.empty())
         SetDlgItemText(1019, version.title);
     if (!version.copyright.empty())

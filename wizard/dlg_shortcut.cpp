@@ -32,7 +32,7 @@ void CDlgShortcut::DoDataExchange(CDataExchange* pDX)
     if (!pDX->m_bSaveAndValidate) {
         m_nDesktop = app.m_bDesktopShortcut;
         m_nStartMenu = app.m_bMenuShortcut;
-        if (!tal::details::relative_folder(m_strRoot, app.m_strStartMenuDir, m_strRelative))
+        if (!tal::relative_folder(m_strRoot, app.m_strStartMenuDir, m_strRelative))
             m_strRelative = app.m_strStartMenuDir;
     }
     DDX_Check(pDX, 1010, m_nDesktop);

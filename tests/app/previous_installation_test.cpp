@@ -149,11 +149,11 @@ TEST(VersionComparison, Table)
 
 TEST(DefaultFolders, FallbacksInOrder)
 {
-    EXPECT_EQ(details::default_install_folder(L"C:\\Program Files", L"E:\\Apps", L"D:\\Windows", L"Vantrel 7"),
+    EXPECT_EQ(default_install_folder(L"C:\\Program Files", L"E:\\Apps", L"D:\\Windows", L"Vantrel 7"),
               L"C:\\Program Files\\Marrowin\\Vantrel 7");
-    EXPECT_EQ(details::default_install_folder(std::nullopt, L"E:\\Apps", L"D:\\Windows", L"Vantrel 7"),
+    EXPECT_EQ(default_install_folder(std::nullopt, L"E:\\Apps", L"D:\\Windows", L"Vantrel 7"),
               L"E:\\Apps\\Marrowin\\Vantrel 7");
-    EXPECT_EQ(details::default_install_folder(std::nullopt, std::nullopt, L"D:\\Windows", L"Vantrel 7"),
+    EXPECT_EQ(default_install_folder(std::nullopt, std::nullopt, L"D:\\Windows", L"Vantrel 7"),
               L"D:\\Program Files\\Marrowin\\Vantrel 7");
 }
 

@@ -33,7 +33,7 @@ TEST(StartupLanguage, Decisions)
         {2, 20u, 2},  // out of the table
         {2, 0xFFFFFFFFu, 2}};
     for (const decision& d : cases)
-        EXPECT_EQ(details::startup_language(d.ui, d.recorded), d.expected)
+        EXPECT_EQ(startup_language(d.ui, d.recorded), d.expected)
             << d.ui << " " << (d.recorded ? static_cast<int>(*d.recorded) : -1);
 }
 
@@ -45,7 +45,7 @@ TEST(StartupLanguage, UserInterfaceLanguageToIndex)
         {0x0404, -1}, {0x0410, 11}, {0x0405, 12}, {0x0414, 13}, {0x0408, 14}, {0x0415, 15}, {0x040D, 16},
         {0x0411, -1}};
     for (const auto& [langid, index] : cases)
-        EXPECT_EQ(tal::details::index_of_langid(langid), index) << std::hex << langid;
+        EXPECT_EQ(tal::index_of_langid(langid), index) << std::hex << langid;
 }
 
 // One run per UI language: VANTREL_TEST_UI names it, and Wine's LC_ALL sets it.

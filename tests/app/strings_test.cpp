@@ -27,7 +27,7 @@ const std::vector<unsigned> keys = [] {
 std::wstring text_of(unsigned id)
 {
     std::wstring text;
-    details::load_installer_string(id, text);
+    load_installer_string(id, text);
     return text;
 }
 
@@ -52,7 +52,7 @@ TEST_F(Strings, EveryBlockHoldsExactlyTheFortyEightIds)
         for (unsigned offset = 0; offset < 200; ++offset) {
             const bool expected = std::find(keys.begin(), keys.end(), 1000 + offset) != keys.end();
             std::wstring text;
-            const bool present = details::load_installer_string(base + offset, text) && !text.empty();
+            const bool present = load_installer_string(base + offset, text) && !text.empty();
             EXPECT_EQ(present, expected) << "language " << language << ", id " << base + offset;
         }
     }

@@ -102,7 +102,7 @@ TEST(MessageBoxStyle, IconAndReadingOrderRules)
         {MB_YESNO, true, MB_YESNO | MB_ICONQUESTION | MB_RTLREADING},
     };
     for (const style_case& c : cases)
-        EXPECT_EQ(tal::details::message_box_style(c.type, c.rtl), c.expected) << std::hex << c.type << " " << c.rtl;
+        EXPECT_EQ(tal::message_box_style(c.type, c.rtl), c.expected) << std::hex << c.type << " " << c.rtl;
 }
 
 TEST(MessageBoxStyle, ReadingOrderFollowsTheOwnersLayout)
@@ -110,10 +110,10 @@ TEST(MessageBoxStyle, ReadingOrderFollowsTheOwnersLayout)
     const HWND ltr = ::CreateWindowExW(0, L"STATIC", L"ltr", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     const HWND rtl =
         ::CreateWindowExW(WS_EX_LAYOUTRTL, L"STATIC", L"rtl", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_FALSE(tal::details::message_box_right_to_left(ltr));
-    EXPECT_TRUE(tal::details::message_box_right_to_left(rtl));
+    EXPECT_FALSE(tal::message_box_right_to_left(ltr));
+    EXPECT_TRUE(tal::message_box_right_to_left(rtl));
     // No owner: the user's language decides; Wine's user language here is left to right.
-    EXPECT_FALSE(tal::details::message_box_right_to_left(nullptr));
+    EXPECT_FALSE(tal::message_box_right_to_left(nullptr));
     ::DestroyWindow(ltr);
     ::DestroyWindow(rtl);
 }

@@ -7,9 +7,9 @@
 
 namespace {
 
-using tal::details::ends_with_components;
-using tal::details::validate_typed_path;
-using tal::details::with_subfolder;
+using tal::ends_with_components;
+using tal::validate_typed_path;
+using tal::with_subfolder;
 
 TEST(FolderBrowser, ComponentMatching)
 {

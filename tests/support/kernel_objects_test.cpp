@@ -14,10 +14,10 @@ namespace {
 
 TEST(GlobalObjects, PrefixFollowsThePlatform)
 {
-    EXPECT_STREQ(tal::details::global_prefix_for(VER_PLATFORM_WIN32_NT, 5), L"Global\\");
-    EXPECT_STREQ(tal::details::global_prefix_for(VER_PLATFORM_WIN32_NT, 10), L"Global\\");
-    EXPECT_STREQ(tal::details::global_prefix_for(VER_PLATFORM_WIN32_NT, 4), L"");
-    EXPECT_STREQ(tal::details::global_prefix_for(VER_PLATFORM_WIN32_WINDOWS, 5), L"");
+    EXPECT_STREQ(tal::global_prefix_for(VER_PLATFORM_WIN32_NT, 5), L"Global\\");
+    EXPECT_STREQ(tal::global_prefix_for(VER_PLATFORM_WIN32_NT, 10), L"Global\\");
+    EXPECT_STREQ(tal::global_prefix_for(VER_PLATFORM_WIN32_NT, 4), L"");
+    EXPECT_STREQ(tal::global_prefix_for(VER_PLATFORM_WIN32_WINDOWS, 5), L"");
     EXPECT_EQ(tal::global_object_prefix(), L"Global\\");
 }
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-using tal::details::version_verdict;
+using tal::version_verdict;
 
 // Built at the default priority, like the application object: both checks and the
 // registration have run by then.
@@ -48,18 +48,18 @@ TEST(PlatformCheck, WindowsVersionsAndServicePacks)
         {true, true, 10, 0, 0, version_verdict::accepted},
     };
     for (const version_case& c : cases)
-        EXPECT_EQ(tal::details::judge_windows_version(c.sse2, c.known, c.major, c.minor, c.service_pack), c.expected)
+        EXPECT_EQ(tal::judge_windows_version(c.sse2, c.known, c.major, c.minor, c.service_pack), c.expected)
             << c.major << "." << c.minor << " SP" << c.service_pack << (c.sse2 ? "" : " without SSE2");
 }
 
 TEST(PlatformCheck, RefusalTexts)
 {
-    EXPECT_STREQ(tal::details::version_verdict_text(version_verdict::incompatible),
+    EXPECT_STREQ(tal::version_verdict_text(version_verdict::incompatible),
                  L"This Version is not compatible with your Configuration.\n\n"
                  L"Cette version n'est pas compatible avec votre configuration.\n\n"
                  L"Diese Version ist nicht mit Ihrer Konfiguration kompatibel.");
-    EXPECT_STREQ(tal::details::version_verdict_text(version_verdict::version_query_failed), L"GetVersionEx() failed");
-    EXPECT_STREQ(tal::details::version_verdict_text(version_verdict::unknown_version), L"Unknown System Version");
+    EXPECT_STREQ(tal::version_verdict_text(version_verdict::version_query_failed), L"GetVersionEx() failed");
+    EXPECT_STREQ(tal::version_verdict_text(version_verdict::unknown_version), L"Unknown System Version");
 }
 
 TEST(PlatformCheck, ThisSystemPasses)

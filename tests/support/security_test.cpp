@@ -40,11 +40,11 @@ TEST(Hresult, OfLastErrorValues)
                                                    {-5, -5},
                                                    {static_cast<long>(0x80004005), static_cast<long>(0x80004005)}};
     for (const auto& [error, expected] : cases)
-        EXPECT_EQ(tal::details::hresult_from_error(error), expected) << error;
+        EXPECT_EQ(tal::hresult_from_error(error), expected) << error;
 
     ::SetLastError(ERROR_FILE_NOT_FOUND);
     try {
-        tal::details::throw_last_error();
+        tal::throw_last_error();
     } catch (long value) {
         EXPECT_EQ(value, static_cast<long>(0x80070002));
     }
@@ -112,19 +112,19 @@ TEST(SecurityBlocks, InvalidSidsAreInvalidArguments)
 {
     BYTE garbage[16] = {0xFF};
     try {
-        tal::details::advapi::get_length_sid(garbage);
+        tal::advapi::get_length_sid(garbage);
         FAIL() << "measured an invalid SID";
     } catch (long error) {
         EXPECT_EQ(error, static_cast<long>(0x80070057));
     }
-    EXPECT_FALSE(tal::details::advapi::is_valid_sid(nullptr));
+    EXPECT_FALSE(tal::advapi::is_valid_sid(nullptr));
 }
 
 TEST(Administrator, BothMethodsAgreeUnderWine)
 {
     // Wine runs every program as an administrator.
     EXPECT_TRUE(tal::is_user_admin());
-    EXPECT_TRUE(tal::details::is_admin_by_access_check());
+    EXPECT_TRUE(tal::is_admin_by_access_check());
 }
 
 // The attributes of a privilege in this process's token; nothing when the token lacks it.
@@ -284,8 +284,8 @@ TEST_P(UsersAccess, ExplicitFirstOneUsersEntryInheritedAfter)
     const local_descriptor current(c.sddl);
     const tal::sid_holder users = tal::well_known_sid(tal::sid_kind::users);
 
-    const tal::details::security_descriptor_block result =
-        tal::details::users_access_descriptor(current.p, users.get(), modify);
+    const tal::security_descriptor_block result =
+        tal::users_access_descriptor(current.p, users.get(), modify);
 
     ASSERT_TRUE(::IsValidSecurityDescriptor(result.descriptor.get()));
     SECURITY_DESCRIPTOR_CONTROL control = 0;
