@@ -52,6 +52,8 @@ std::wstring append_path(const std::wstring& folder, const std::wstring& more)
     std::size_t start = 0;
     while (start < more.size() && is_separator(more[start]))
         ++start;
+    if (start == more.size())
+        return folder; // nothing to append
     std::wstring result = folder;
     if (!is_separator(result.back()))
         result += L'\\';

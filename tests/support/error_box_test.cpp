@@ -156,6 +156,8 @@ TEST_F(ApplicationBoxes, OwnerIsDisabledWhileTheBoxIsUpAndEnabledAfter)
     tal::message_box(L"text", L"", MB_OK);
     const test::shown_box box = answer.result();
     EXPECT_EQ(box.caption, L"Installer \u2013 Vantrel 7.05a"); // an empty caption is the name too
+    EXPECT_EQ(box.owner, main);
+    EXPECT_FALSE(box.owner_enabled);
     EXPECT_TRUE(::IsWindowEnabled(main));
     app.m_pMainWnd = nullptr;
     ::DestroyWindow(main);

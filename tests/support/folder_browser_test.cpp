@@ -34,6 +34,19 @@ TEST(FolderBrowser, SubfolderIsAppendedOnce)
     EXPECT_EQ(with_subfolder(L"D:\\Apps", L""), L"D:\\Apps");
 }
 
+TEST(FolderBrowser, SubfolderWithoutComponentsAddsNothing)
+{
+    for (const wchar_t* subfolder : {L"\\", L"\\\\"})
+        EXPECT_EQ(with_subfolder(L"D:\\Apps", subfolder), L"D:\\Apps");
+}
+
+TEST(FolderBrowser, SubfolderMakesPathsLongerThanMaxPathWhole)
+{
+    // The folder the user picks plus the product's folder is never cut to 260 characters.
+    const std::wstring deep = L"D:\\" + std::wstring(250, L'd');
+    EXPECT_EQ(with_subfolder(deep, L"Marrowin\\Vantrel 7"), deep + L"\\Marrowin\\Vantrel 7");
+}
+
 TEST(FolderBrowser, TypedPaths)
 {
     std::wstring qualified;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <thread>
+
 #include "helper_process.h"
 #include "support/counted_semaphore.h"
 #include "support/global_objects.h"
@@ -72,12 +75,31 @@ TEST(InstallerLock, AbandonedByACrashCountsAsAcquired)
 
 TEST(InstallerLock, InitialOwnerWaitsForAnExistingMutex)
 {
-    const std::wstring name = L"vantrel-test-owner-" + std::to_wstring(::GetCurrentProcessId());
-    tal::named_mutex first(name.c_str(), true, false);
-    EXPECT_TRUE(first.owned());
-    first.release();
-    tal::named_mutex second(name.c_str(), true, false);
-    EXPECT_TRUE(second.owned());
+    // Another process holds the mutex: an initial owner here waits until it is let go, and then
+    // really holds it.
+    const std::wstring name = std::wstring(tal::installer_lock_name) + L"-owner-" + std::to_wstring(::GetCurrentProcessId());
+    auto other = std::make_unique<test::helper_process>(L"hold_lock.exe", name);
+    const tal::unique_handle constructed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const tal::unique_handle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    bool owned = false;
+    std::thread owner([&] {
+        tal::named_mutex lock(name.c_str(), true, true);
+        owned = lock.owned();
+        ::SetEvent(constructed.get());
+        ::WaitForSingleObject(done.get(), 20000);
+    });
+    EXPECT_EQ(::WaitForSingleObject(constructed.get(), 500), static_cast<DWORD>(WAIT_TIMEOUT)); // still waiting
+    EXPECT_EQ(other->finish(), 0u);
+    other.reset();
+    EXPECT_EQ(::WaitForSingleObject(constructed.get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(owned);
+    // The owner's thread holds it: no one else gets it meanwhile.
+    const tal::unique_handle probe(::OpenMutexW(SYNCHRONIZE, FALSE, (tal::global_object_prefix() + name).c_str()));
+    EXPECT_TRUE(probe);
+    if (probe)
+        EXPECT_EQ(::WaitForSingleObject(probe.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ::SetEvent(done.get());
+    owner.join();
 }
 
 TEST(InstallerLock, NullHandleIsNeverAcquired)

@@ -13,6 +13,8 @@ message_box_answerer::message_box_answerer(int button)
         box_.found = true;
         box_.caption = window_text(box);
         box_.text = message_box_text(box);
+        box_.owner = ::GetWindow(box, GW_OWNER);
+        box_.owner_enabled = box_.owner && ::IsWindowEnabled(box_.owner);
         press(box, button);
     });
 }

@@ -11,6 +11,8 @@ struct shown_box {
     std::wstring caption;
     std::wstring text;
     bool found = false;
+    HWND owner = nullptr;       // the box's owner window
+    bool owner_enabled = false; // whether the owner took input while the box was up
 };
 
 class message_box_answerer {
