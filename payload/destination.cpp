@@ -88,6 +88,13 @@ std::vector<std::wstring> split_path(const std::wstring& path)
 {
     std::vector<std::wstring> elements;
     std::size_t begin = 0;
+    // A drive is an element of its own, also when no separator follows ("C:file.txt").
+    const bool drive_letter = path.size() >= 2 && path[1] == L':'
+                              && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+    if (drive_letter) {
+        elements.push_back(path.substr(0, 2));
+        begin = 2;
+    }
     while (begin <= path.size()) {
         std::size_t end = path.find_first_of(L"\\/", begin);
         if (end == std::wstring::npos)

@@ -12,7 +12,8 @@ struct destination_roots {
     std::wstring temporary_path; // empty: files for the temporary folder go to install_path
 };
 
-// Path elements, split on "\" and "/" alike; empty elements are dropped.
+// Path elements, split on "\" and "/" alike; a drive ("C:") is an element of its own; empty
+// elements are dropped.
 std::vector<std::wstring> split_path(const std::wstring& path);
 
 // The last element of a path: the file name of a source path.

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 #include "payload/archive_format.h"
 #include "payload/crc32.h"
@@ -62,29 +63,49 @@ private:
     bz_stream stream_{};
 };
 
-payload::archive_entry describe(const manifest_entry& entry)
+// Size and CRC of everything the stream gives, each block handed to `sink` as it goes.
+template <class Sink>
+std::pair<std::uint64_t, std::uint32_t> read_through(std::istream& in, Sink sink)
 {
-    std::ifstream in(entry.source, std::ios::binary);
-    if (!in)
-        throw std::runtime_error(entry.source.string() + ": cannot be read");
     payload::crc32 crc;
     std::uint64_t size = 0;
     char block[65536];
     while (in.read(block, sizeof block), in.gcount() > 0) {
-        crc.update(block, static_cast<std::size_t>(in.gcount()));
-        size += static_cast<std::uint64_t>(in.gcount());
+        const auto count = static_cast<std::size_t>(in.gcount());
+        crc.update(block, count);
+        size += count;
+        sink(block, count);
     }
-    return {from_utf8(entry.source.string()), entry.destination, entry.kind, size, crc.value()};
+    return {size, crc.value()};
+}
+
+payload::archive_entry describe(const manifest_entry& entry, const source_opener& open)
+{
+    const std::unique_ptr<std::istream> in = open(entry.source);
+    if (!in || !*in)
+        throw std::runtime_error(entry.source.string() + ": cannot be read");
+    const auto [size, crc] = read_through(*in, [](const char*, std::size_t) {});
+    return {from_utf8(entry.source.string()), entry.destination, entry.kind, size, crc};
+}
+
+std::unique_ptr<std::istream> open_file(const std::filesystem::path& path)
+{
+    return std::make_unique<std::ifstream>(path, std::ios::binary);
 }
 
 } // namespace
 
 void pack(const std::vector<manifest_entry>& entries, const std::filesystem::path& out)
 {
+    pack(entries, out, open_file);
+}
+
+void pack(const std::vector<manifest_entry>& entries, const std::filesystem::path& out, const source_opener& open)
+{
     std::vector<payload::archive_entry> directory;
     directory.reserve(entries.size());
     for (const manifest_entry& entry : entries)
-        directory.push_back(describe(entry));
+        directory.push_back(describe(entry, open));
 
     std::filesystem::path partial = out;
     partial += ".partial";
@@ -93,14 +114,13 @@ void pack(const std::vector<manifest_entry>& entries, const std::filesystem::pat
         const std::string header = payload::encode_header(directory);
         writer.write(header.data(), header.size());
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            std::ifstream in(entries[i].source, std::ios::binary);
-            std::uint64_t written = 0;
-            char block[65536];
-            while (in.read(block, sizeof block), in.gcount() > 0) {
-                writer.write(block, static_cast<std::size_t>(in.gcount()));
-                written += static_cast<std::uint64_t>(in.gcount());
-            }
-            if (written != directory[i].size)
+            const std::unique_ptr<std::istream> in = open(entries[i].source);
+            if (!in || !*in)
+                throw std::runtime_error(entries[i].source.string() + ": cannot be read");
+            const auto [size, crc] =
+                read_through(*in, [&](const char* bytes, std::size_t count) { writer.write(bytes, count); });
+            // Same size and same CRC: a file rewritten in place while packing is caught too.
+            if (size != directory[i].size || crc != directory[i].crc)
                 throw std::runtime_error(entries[i].source.string() + ": changed while the archive was built");
         }
         writer.finish();

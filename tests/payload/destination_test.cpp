@@ -28,6 +28,22 @@ TEST(Destination, SplitsOnBothSeparators)
     EXPECT_TRUE(payload::split_path(L"").empty());
 }
 
+TEST(Destination, ADriveIsAnElementOfItsOwn)
+{
+    const std::vector<std::pair<std::wstring, std::vector<std::wstring>>> cases{
+        {L"C:file.txt", {L"C:", L"file.txt"}},
+        {L"C:Dev/file.txt", {L"C:", L"Dev", L"file.txt"}},
+        {L"C:", {L"C:"}},
+        {L"C:\\", {L"C:"}},
+        {L"C:\\file.txt", {L"C:", L"file.txt"}},
+        {L"\\\\server\\share\\file.txt", {L"server", L"share", L"file.txt"}},
+        {L"Dev\\C:x", {L"Dev", L"C:x"}}, // only a path's first element can be a drive
+    };
+    for (const auto& [path, elements] : cases)
+        EXPECT_EQ(payload::split_path(path), elements);
+    EXPECT_EQ(payload::last_element(L"C:file.txt"), L"file.txt");
+}
+
 TEST(Destination, RootTokensExpandToTheirFolders)
 {
     EXPECT_EQ(resolve_destination(L"<InstallPath>", roots), roots.install_path);

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <sstream>
 #include <sys/wait.h>
 
 #include "payload/archive_format.h"
@@ -138,6 +141,45 @@ TEST_F(Pack, FailedPackWritesNothing)
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(run("frobnicate").status, 2);
     EXPECT_EQ(run("extract " + q(out)).status, 2);
+}
+
+// The sources as they are, except one whose second reading gives other bytes.
+tools::source_opener changing_on_second_read(const std::string& name, std::string second)
+{
+    auto opened = std::make_shared<std::map<std::filesystem::path, int>>();
+    return [opened, name, second](const std::filesystem::path& path) -> std::unique_ptr<std::istream> {
+        if (++(*opened)[path] == 2 && path.filename() == name)
+            return std::make_unique<std::istringstream>(second);
+        return std::make_unique<std::istringstream>(test::read_file(path));
+    };
+}
+
+TEST_F(Pack, SourceChangedWhilePackingIsAnError)
+{
+    const auto entries = tools::read_manifest(manifest());
+    const auto out = folder.path() / "payload.bz2";
+    struct change {
+        const char* name;
+        std::string second;
+    };
+    // "BMpicture" read again as bytes of the same size (only the CRC tells), or longer.
+    for (const change& c : {change{"Pic.bmp", "BMpictur!"}, change{"Pic.bmp", "BMpicture, longer"},
+                            change{"Vantrel.exe", std::string(70000, 'p') + "TAIL"}}) {
+        try {
+            tools::pack(entries, out, changing_on_second_read(c.name, c.second));
+            ADD_FAILURE() << c.name << " changed and the archive was written";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find(std::string(c.name) + ": changed while the archive was built"),
+                      std::string::npos)
+                << error.what();
+        }
+        EXPECT_FALSE(std::filesystem::exists(out));
+        EXPECT_FALSE(std::filesystem::exists(folder.path() / "payload.bz2.partial"));
+    }
+
+    // Read the same twice through the same seam: packed.
+    tools::pack(entries, out, changing_on_second_read("Pic.bmp", "BMpicture"));
+    EXPECT_TRUE(std::filesystem::exists(out));
 }
 
 } // namespace
