@@ -95,7 +95,18 @@ TEST_F(Installed, UnreadableVersionIsReported)
     set(L"DisplayIcon", program_folder + L"\\Gone.exe,0");
     EXPECT_TRUE(DetectPreviousInstallation(key_name, product_numeric_version, journal).version_unreadable);
     install(L"version_no_name.dll"); // a record without ProductName
-    EXPECT_TRUE(DetectPreviousInstallation(key_name, product_numeric_version, journal).version_unreadable);
+    const previous_installation incomplete = DetectPreviousInstallation(key_name, product_numeric_version, journal);
+    EXPECT_TRUE(incomplete.version_unreadable);
+    EXPECT_EQ(incomplete.version_error, static_cast<std::uint32_t>(ERROR_RESOURCE_TYPE_NOT_FOUND));
+}
+
+TEST_F(Installed, ProgramHeldByAnotherProcessKeepsTheReadsError)
+{
+    install(L"program_7_5_1_1.dll");
+    const test::helper_process holder(L"hold_file.exe", L"\"" + program_folder + L"\\Vantrel.exe\" 20000");
+    const previous_installation p = DetectPreviousInstallation(key_name, product_numeric_version, journal);
+    EXPECT_TRUE(p.version_unreadable);
+    EXPECT_EQ(p.version_error, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
 }
 
 TEST_F(Installed, LogBesideTheUninstallerOrTheProgramOrNowhere)

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "helper_process.h"
+#include "holders/handles.h"
+#include "resources/resource_ids.h"
+#include "support/registry.h"
 #include "window_driver.h"
 
 namespace {
@@ -14,10 +17,10 @@ std::wstring installer()
     return test::test_folder() + L"..\\..\\InstallVantrel7.05a.exe";
 }
 
-// The wizard frame: the dialog with the side panel, control 1005.
+// The wizard frame: the dialog with the side panel.
 HWND wait_for_wizard(const test::program& p)
 {
-    return test::wait_for_dialog(p.id(), 1005, 20000);
+    return test::wait_for_dialog(p.id(), IDC_SIDE_BACKGROUND, 20000);
 }
 
 // Leaves a wizard that asks before leaving.
@@ -99,6 +102,54 @@ TEST(Startup, CancelWhileTheProductRunsEnds)
 } // namespace
 
 namespace {
+
+// The product's Uninstall key naming `program` as the installed program; removed at the end.
+class registered_program {
+public:
+    explicit registered_program(const std::wstring& program)
+    {
+        const tal::unique_hkey key = tal::create_key(HKEY_LOCAL_MACHINE, key_name, KEY_ALL_ACCESS);
+        const std::wstring icon = program + L",0";
+        created_ = key && ::RegSetValueExW(key.get(), L"DisplayIcon", 0, REG_SZ,
+                                           reinterpret_cast<const BYTE*>(icon.c_str()),
+                                           static_cast<DWORD>((icon.size() + 1) * sizeof(wchar_t)))
+                              == ERROR_SUCCESS;
+    }
+    ~registered_program() { ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_name); }
+    registered_program(const registered_program&) = delete;
+    registered_program& operator=(const registered_program&) = delete;
+
+    bool created() const { return created_; }
+
+private:
+    static constexpr const wchar_t* key_name = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel 7";
+    bool created_ = false;
+};
+
+TEST(Startup, InstalledProgramHeldByAnotherProcessShowsWhy)
+{
+    // The installed program is there with a good version record, but another program holds it
+    // open without sharing: the box tells that, not a missing resource.
+    const std::wstring folder = test::test_folder() + L"held-program";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring program = folder + L"\\Vantrel.exe";
+    ASSERT_TRUE(::CopyFileW((test::test_folder() + L"program_7_5_1_1.dll").c_str(), program.c_str(), FALSE));
+    const registered_program registered(program);
+    ASSERT_TRUE(registered.created());
+    {
+        const test::helper_process holder(L"hold_file.exe", L"\"" + program + L"\" 60000");
+        test::program installer_process(installer());
+        const HWND box = test::wait_for_message_box(installer_process.id(), 20000);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(test::message_box_text(box), program + L"\r\n\r\n" + test::system_text(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(test::window_text(box), L"Installer \u2013 Vantrel 7.05a");
+        test::press(box, IDOK);
+        DWORD code = 1;
+        EXPECT_TRUE(installer_process.wait(20000, code));
+    }
+    ::DeleteFileW(program.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
 
 TEST(Startup, InstalledVersionThatCannotBeReadStopsBeforeTheWizard)
 {
