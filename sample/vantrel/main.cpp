@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/counted_semaphore.h"
+#include "support/registry.h"
 #include "holders/handles.h"
 
 namespace {
@@ -16,10 +17,9 @@ constexpr int registered_code = -10;
 
 bool set_default(HKEY root, const std::wstring& path, const std::wstring& value)
 {
-    HKEY raw = nullptr;
-    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+    const tal::unique_hkey key = tal::create_key(root, path.c_str(), KEY_ALL_ACCESS);
+    if (!key)
         return false;
-    const tal::unique_hkey key(raw);
     return ::RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }

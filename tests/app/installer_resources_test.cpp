@@ -9,6 +9,7 @@
 #include "payload/extract.h"
 #include "payload/memstream.h"
 #include "holders/handles.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ TEST_F(Installer, VersionRecord)
 
 TEST_F(Installer, PayloadIsOneSoundBzip2Stream)
 {
-    const std::string payload = resource(module.get(), MAKEINTRESOURCEW(260), MAKEINTRESOURCEW(134));
+    const std::string payload = resource(module.get(), MAKEINTRESOURCEW(RT_PAYLOAD), MAKEINTRESOURCEW(IDR_PAYLOAD));
     ASSERT_EQ(payload.rfind("BZh9", 0), 0u);
     tal::imemstream source(payload.data(), payload.size());
     EXPECT_TRUE(payload::test_archive(source));

@@ -12,6 +12,7 @@
 #include "helper_process.h"
 #include "state/journal.h"
 #include "state_fixture.h"
+#include "support/registry.h"
 #include "holders/handles.h"
 
 namespace {
@@ -37,9 +38,7 @@ protected:
     }
     void set(const wchar_t* name, const std::wstring& value)
     {
-        HKEY raw = nullptr;
-        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
-        const tal::unique_hkey key(raw);
+        const tal::unique_hkey key = tal::create_key(HKEY_LOCAL_MACHINE, key_.c_str(), KEY_ALL_ACCESS);
         ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }

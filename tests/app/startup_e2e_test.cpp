@@ -153,18 +153,11 @@ TEST(Startup, InstalledProgramHeldByAnotherProcessShowsWhy)
 
 TEST(Startup, InstalledVersionThatCannotBeReadStopsBeforeTheWizard)
 {
-    const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel 7";
-    HKEY raw = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring icon = L"C:\\nowhere\\Vantrel.exe,0";
-    ::RegSetValueExW(raw, L"DisplayIcon", 0, REG_SZ, reinterpret_cast<const BYTE*>(icon.c_str()),
-                     static_cast<DWORD>((icon.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(raw);
+    const registered_program registered(L"C:\\nowhere\\Vantrel.exe");
+    ASSERT_TRUE(registered.created());
 
     test::program installer_process(installer());
     const HWND box = test::wait_for_message_box(installer_process.id(), 20000);
-    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
     ASSERT_TRUE(box);
     EXPECT_EQ(test::message_box_text(box), L"C:\\nowhere\\Vantrel.exe\r\n\r\n" + test::system_text(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(test::window_text(box), L"Installer \u2013 Vantrel 7.05a");

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
 #include "app/product.h"
 #include "app/startup_language.h"
 #include "framework/winapp.h"
@@ -14,6 +15,7 @@
 #include "state/journal.h"
 #include "holders/handles.h"
 #include "support/language.h"
+#include "support/registry.h"
 
 namespace {
 
@@ -68,9 +70,7 @@ protected:
     }
     void record(DWORD language)
     {
-        HKEY raw = nullptr;
-        ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
-        const tal::unique_hkey key(raw);
+        const tal::unique_hkey key = tal::create_key(HKEY_LOCAL_MACHINE, key_.c_str(), KEY_ALL_ACCESS);
         ::RegSetValueExW(key.get(), L"TalLanguage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&language), 4);
     }
 
@@ -116,7 +116,8 @@ TEST(ChangeLanguage, UntranslatedLanguageIsAnnouncedInEnglish)
                             L"translation,  shall run in English.");
     }
     EXPECT_EQ(tal::get_language(), 14); // stays the product language
-    EXPECT_EQ(GetLocalizedStringId(1106), 2106u);
+    EXPECT_EQ(GetLocalizedStringId(MSG_CLICK_TO_CONTINUE),
+              MSG_CLICK_TO_CONTINUE - MSG_INSTALLER + tal::language_table_row(1).block_base); // English
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(app.m_strAppName, L"Installer \u2013 Vantrel 7.05a");
 

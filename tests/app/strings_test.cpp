@@ -7,20 +7,31 @@
 #include <set>
 
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
 #include "support/language.h"
 
 namespace {
 
+// The id of message `key` in the string table's block `block` (1 French, 2 English, 3 German...).
+constexpr unsigned in_block(unsigned block, unsigned key)
+{
+    return block * 1000 + key - MSG_INSTALLER;
+}
+
+// A key of no block, and a key inside the French block that the table leaves out.
+constexpr unsigned no_such_block = MSG_INSTALLER + 300;
+constexpr unsigned not_in_the_table = MSG_COPYING_FILE + 1;
+
 const std::vector<unsigned> keys = [] {
     std::vector<unsigned> k;
     for (unsigned i = 0; i <= 18; ++i)
-        k.push_back(1000 + i);
+        k.push_back(MSG_INSTALLER + i);
     for (unsigned i = 100; i <= 115; ++i)
-        k.push_back(1000 + i);
+        k.push_back(MSG_INSTALLER + i);
     for (unsigned i = 117; i <= 127; ++i)
-        k.push_back(1000 + i);
-    k.push_back(1129);
-    k.push_back(1131);
+        k.push_back(MSG_INSTALLER + i);
+    k.push_back(MSG_UNDER_TRANSLATION);
+    k.push_back(MSG_DIRECTX_UPDATE);
     return k;
 }();
 
@@ -50,7 +61,7 @@ TEST_F(Strings, EveryBlockHoldsExactlyTheFortyEightIds)
     for (int language = 0; language < tal::language_count; ++language) {
         const unsigned base = tal::language_table_row(language).block_base;
         for (unsigned offset = 0; offset < 200; ++offset) {
-            const bool expected = std::find(keys.begin(), keys.end(), 1000 + offset) != keys.end();
+            const bool expected = std::find(keys.begin(), keys.end(), MSG_INSTALLER + offset) != keys.end();
             std::wstring text;
             const bool present = load_installer_string(base + offset, text) && !text.empty();
             EXPECT_EQ(present, expected) << "language " << language << ", id " << base + offset;
@@ -63,7 +74,7 @@ TEST_F(Strings, TranslationsKeepTheFrenchInserts)
     for (int language = 0; language < tal::language_count; ++language) {
         const unsigned base = tal::language_table_row(language).block_base;
         for (const unsigned key : keys) {
-            const std::wstring text = text_of(key - 1000 + base);
+            const std::wstring text = text_of(key - MSG_INSTALLER + base);
             if (text == L"#")
                 continue;
             EXPECT_EQ(inserts(text), inserts(text_of(key))) << "language " << language << ", key " << key;
@@ -77,7 +88,7 @@ TEST_F(Strings, TranslatedAndPlaceholderBlocks)
         const unsigned base = tal::language_table_row(language).block_base;
         int placeholders = 0;
         for (const unsigned key : keys)
-            placeholders += text_of(key - 1000 + base) == L"#" ? 1 : 0;
+            placeholders += text_of(key - MSG_INSTALLER + base) == L"#" ? 1 : 0;
         if (language == 0)
             EXPECT_EQ(placeholders, 0);
         else if (IsInstallerTranslated(language))
@@ -91,15 +102,17 @@ TEST_F(Strings, TranslatedAndPlaceholderBlocks)
 
 TEST_F(Strings, QuotedTextsExactly)
 {
-    EXPECT_EQ(text_of(1112), L"Cr\u00e9er un raccourci dans le menu suivant\u00a0:");
-    EXPECT_EQ(text_of(1123), L"Dossier d'installation\u00a0: %1.");
-    EXPECT_EQ(text_of(2115), L"Copying File  %1...");
-    EXPECT_EQ(text_of(2110), L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
-    EXPECT_EQ(text_of(2129), L"'%1' will be installed in the selected Langage, but the Installer, still under "
-                             L"translation,  shall run in English.");
-    EXPECT_EQ(text_of(1131), L"Mise \u00e0 jour de DirectX...");
-    EXPECT_EQ(text_of(2131), L"#");
-    EXPECT_EQ(text_of(3018), L"Beispiele %1");
+    EXPECT_EQ(text_of(MSG_MENU_SHORTCUT), L"Cr\u00e9er un raccourci dans le menu suivant\u00a0:");
+    EXPECT_EQ(text_of(MSG_OPTION_FOLDER), L"Dossier d'installation\u00a0: %1.");
+    EXPECT_EQ(text_of(in_block(2, MSG_COPYING_FILE)), L"Copying File  %1...");
+    EXPECT_EQ(text_of(in_block(2, MSG_CONFIRM_EXIT)),
+              L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
+    EXPECT_EQ(text_of(in_block(2, MSG_UNDER_TRANSLATION)),
+              L"'%1' will be installed in the selected Langage, but the Installer, still under "
+              L"translation,  shall run in English.");
+    EXPECT_EQ(text_of(MSG_DIRECTX_UPDATE), L"Mise \u00e0 jour de DirectX...");
+    EXPECT_EQ(text_of(in_block(2, MSG_DIRECTX_UPDATE)), L"#");
+    EXPECT_EQ(text_of(in_block(3, MSG_EXAMPLES)), L"Beispiele %1");
 }
 
 struct lookup_case {
@@ -111,11 +124,21 @@ struct lookup_case {
 TEST_F(Strings, LookupRule)
 {
     const std::vector<lookup_case> cases{
-        {2, 1131, 1131},  // German placeholder, English placeholder: French
-        {2, 1106, 3106},  {1, 1131, 1131}, {1, 1106, 2106}, {0, 1106, 1106}, {0, 1131, 1131}, {0, 1000, 1000},
-        {5, 1106, 2106},  // Dutch reads English
-        {14, 1006, 2006}, // Greek reads English, even the buttons
-        {5, 1006, 2006},  {11, 1106, 6106}, {9, 1106, 12106}, {7, 1121, 9121}, {4, 1018, 5018}, {3, 1131, 1131}};
+        {2, MSG_DIRECTX_UPDATE, MSG_DIRECTX_UPDATE}, // German placeholder, English placeholder: French
+        {2, MSG_CLICK_TO_CONTINUE, in_block(3, MSG_CLICK_TO_CONTINUE)},
+        {1, MSG_DIRECTX_UPDATE, MSG_DIRECTX_UPDATE},
+        {1, MSG_CLICK_TO_CONTINUE, in_block(2, MSG_CLICK_TO_CONTINUE)},
+        {0, MSG_CLICK_TO_CONTINUE, MSG_CLICK_TO_CONTINUE},
+        {0, MSG_DIRECTX_UPDATE, MSG_DIRECTX_UPDATE},
+        {0, MSG_INSTALLER, MSG_INSTALLER},
+        {5, MSG_CLICK_TO_CONTINUE, in_block(2, MSG_CLICK_TO_CONTINUE)}, // Dutch reads English
+        {14, MSG_NEXT, in_block(2, MSG_NEXT)},                          // Greek reads English, even the buttons
+        {5, MSG_NEXT, in_block(2, MSG_NEXT)},
+        {11, MSG_CLICK_TO_CONTINUE, in_block(6, MSG_CLICK_TO_CONTINUE)},
+        {9, MSG_CLICK_TO_CONTINUE, in_block(12, MSG_CLICK_TO_CONTINUE)},
+        {7, MSG_INSTALLATION_FAILED, in_block(9, MSG_INSTALLATION_FAILED)},
+        {4, MSG_EXAMPLES, in_block(5, MSG_EXAMPLES)},
+        {3, MSG_DIRECTX_UPDATE, MSG_DIRECTX_UPDATE}};
     for (const lookup_case& c : cases) {
         tal::set_language(c.language);
         EXPECT_EQ(GetLocalizedStringId(c.key), c.id) << "language " << c.language << ", key " << c.key;
@@ -128,25 +151,25 @@ TEST_F(Strings, LookupRule)
 TEST_F(Strings, MessagesWithInserts)
 {
     tal::set_language(1);
-    EXPECT_EQ(FormatLocalizedMessage(1101, {L"Vantrel 7.04", L"Vantrel 7.05a"}),
+    EXPECT_EQ(FormatLocalizedMessage(MSG_UPDATE_FROM_TO, {L"Vantrel 7.04", L"Vantrel 7.05a"}),
               L"Update from 'Vantrel 7.04' to 'Vantrel 7.05a'.");
-    EXPECT_EQ(FormatLocalizedMessage(1105, {L"Next", L"Cancel"}),
+    EXPECT_EQ(FormatLocalizedMessage(MSG_CONTINUE_OR_EXIT, {L"Next", L"Cancel"}),
               L"Click on 'Next' to continue or on 'Cancel' to exit Installation.");
     EXPECT_EQ(GetInstallerTitle(false), L"Installer");
     EXPECT_EQ(GetInstallerTitle(true), L"Installer \u2013 Vantrel 7.05a");
     tal::set_language(2);
-    EXPECT_EQ(FormatLocalizedMessage(1127, {L"Vantrel"}),
+    EXPECT_EQ(FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {L"Vantrel"}),
               L"Bitte schlie\u00dfen Sie 'Vantrel', bevor Sie mit der Installation fortfahren.");
     tal::set_language(0);
     EXPECT_EQ(GetInstallerTitle(true), L"Installeur \u2013 Vantrel 7.05a");
     try {
-        FormatLocalizedMessage(1300, {}); // no such block
+        FormatLocalizedMessage(no_such_block, {});
         FAIL() << "formatted a missing message";
     } catch (const std::system_error& e) {
         EXPECT_EQ(static_cast<unsigned>(e.code().value()), 0x80004005u);
     }
     try {
-        FormatLocalizedMessage(1116, {}); // inside a block, not in the table
+        FormatLocalizedMessage(not_in_the_table, {});
         FAIL() << "formatted an empty message";
     } catch (const std::system_error& e) {
         EXPECT_EQ(static_cast<unsigned>(e.code().value()), 0x80070057u);

@@ -12,6 +12,10 @@ namespace {
 
 constexpr DWORD e_fail = 0x80004005;
 
+// Strings of the tests' own table (support_tests.rc).
+constexpr unsigned administrator_text_id = 1126;
+constexpr unsigned installer_caption_id = 2000;
+
 std::wstring raw_system_text(DWORD code)
 {
     wchar_t* buffer = nullptr;
@@ -136,7 +140,8 @@ TEST_F(ApplicationBoxes, ShowErrorUsesTheSystemTextAndTheApplicationName)
 TEST_F(ApplicationBoxes, StringIdsAndTheAnswer)
 {
     test::message_box_answerer answer(IDRETRY);
-    const int result = tal::message_box(MAKEINTRESOURCEW(1126), MAKEINTRESOURCEW(2000), MB_RETRYCANCEL);
+    const int result = tal::message_box(MAKEINTRESOURCEW(administrator_text_id), MAKEINTRESOURCEW(installer_caption_id),
+                                        MB_RETRYCANCEL);
     const test::shown_box box = answer.result();
     EXPECT_EQ(result, IDRETRY);
     EXPECT_EQ(box.caption, L"Installer");
