@@ -22,8 +22,6 @@ public:
     // the steps after the extraction never change that, their failures are "Failed" lines.
     bool Run(std::istream& payload);
 
-    const RunState& state() const noexcept { return m_state; }
-
 private:
     bool Extract(std::istream& payload);
     void FailRun(const std::wstring& errorText);

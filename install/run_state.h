@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "install/temporary_files.h"
 
@@ -20,7 +21,7 @@ struct InstallationSettings {
     bool menuShortcut = false;
     bool desktopShortcut = false;
     int previousState = 0; // a PreviousState
-    TemporaryFolderNamer nameTemporaryFolder;
+    TemporaryFolderNamer nameTemporaryFolder; // required
     // The window that owns what the run opens (the DirectX setup's boxes), or null.
     HWND owner = nullptr;
 };
