@@ -20,6 +20,7 @@
 #include "support/object_names.h"
 #include "support/platform_check.h"
 #include "support/security.h"
+#include "support/temporary_folder.h"
 
 namespace {
 
@@ -40,6 +41,12 @@ DWORD unreadable_version_reason(const previous_installation& previous)
     case ERROR_RESOURCE_LANG_NOT_FOUND: return ERROR_RESOURCE_TYPE_NOT_FOUND;
     default: return previous.version_error;
     }
+}
+
+// A new name for each run, so that no two runs share a folder.
+std::wstring new_temp_dir_name()
+{
+    return L"marrowin_{" + boost::uuids::to_wstring(boost::uuids::random_generator()()) + L"}";
 }
 
 } // namespace
@@ -65,18 +72,29 @@ int CInstallApp::GetPreviousState(std::wstring* previousVersion) const
 
 bool CInstallApp::PrepareTempDir(std::wstring& errorText)
 {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH, path);
-    if (length == 0 || length > 246) {
+    DWORD error = ERROR_SUCCESS;
+    const std::wstring path = tal::temporary_path_for(new_temp_dir_name(), error);
+    if (path.empty()) {
         wchar_t text[64];
-        std::swprintf(text, 64, L"%08x (%ls)", static_cast<unsigned>(::GetLastError()), L"GetTempPath");
+        std::swprintf(text, 64, L"%08x (%ls)", static_cast<unsigned>(error), L"GetTempPath");
         errorText = text;
         return false;
     }
-    const std::wstring name = L"marrowin_{" + boost::uuids::to_wstring(boost::uuids::random_generator()()) + L"}";
-    ::PathAppendW(path, name.c_str());
     m_strTempDir = path;
     return true;
+}
+
+bool CInstallApp::CheckTempDir() const
+{
+    DWORD error = ERROR_SUCCESS;
+    if (!tal::temporary_path_for(new_temp_dir_name(), error).empty())
+        return true;
+    // Nothing could be installed: say so before the user has chosen anything.
+    const std::wstring folder = tal::system_temporary_folder();
+    const std::wstring reason = tal::system_message_text(error, 0);
+    const std::wstring text = folder.empty() ? reason : folder + L"\r\n\r\n" + reason;
+    tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+    return false;
 }
 
 bool CInstallApp::WaitForRunningProduct()
@@ -137,6 +155,8 @@ BOOL CInstallApp::InitInstance()
     m_bMenuShortcut = true;
     m_bDesktopShortcut = true;
     m_bAdvancedMode = false;
+    if (!CheckTempDir())
+        return FALSE;
     RunWizard();
     return FALSE;
 }

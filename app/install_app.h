@@ -17,8 +17,8 @@ public:
     // The previous-installation state; with a pointer, the installed title for states 2 and -1.
     int GetPreviousState(std::wstring* previousVersion = nullptr) const;
 
-    // Names the run's temporary folder (not created). False with the error text when the
-    // temporary path cannot be had.
+    // Names the run's temporary folder (not created), below the Windows folder's Temp when a
+    // long TEMP leaves no room. False with the error text when no folder can be named.
     bool PrepareTempDir(std::wstring& errorText);
 
     int m_nPreviousState = 0;
@@ -41,6 +41,8 @@ protected:
 private:
     bool WaitForRunningProduct();
     bool DetectPreviousInstallation();
+    // False, after telling the user, when no run could name a temporary folder.
+    bool CheckTempDir() const;
 };
 
 CInstallApp& GetInstallApp();

@@ -1,9 +1,8 @@
 #include "install/directx_setup.h"
 
-#include <shlwapi.h>
-
 #include "support/advapi.h"
 #include "support/message_pump.h"
+#include "support/path.h"
 
 namespace {
 
@@ -31,10 +30,10 @@ DWORD WINAPI DirectXSetupCallback(DWORD reason, DWORD, LPSTR, LPSTR, void*)
 
 DirectXSetup::DirectXSetup(std::wstring folder) : m_folder(std::move(folder))
 {
-    wchar_t path[MAX_PATH] = {};
-    if (m_folder.size() >= MAX_PATH || !::PathCombineW(path, m_folder.c_str(), L"DSetup.dll"))
+    const std::wstring path = tal::append_path(m_folder, L"DSetup.dll");
+    if (m_folder.empty() || !tal::fits_max_path(path))
         return;
-    tal::unique_hmodule module(tal::load_system_library(path));
+    tal::unique_hmodule module(tal::load_system_library(path.c_str()));
     if (!module)
         return;
     const auto version_of = entry<get_version>(module.get(), "DirectXSetupGetVersion");

@@ -5,13 +5,14 @@
 
 #include <cmath>
 
-#include "app/install_app.h"
 #include "app/localized_strings.h"
-#include "install/dlg_install.h"
-#include "install/temporary_files.h"
+#include "app/message_keys.h"
+#include "app/previous_installation.h"
 #include "payload/compress_error.h"
 #include "payload/extract.h"
+#include "state/journal.h"
 #include "support/message_pump.h"
+#include "support/path.h"
 #include "support/security.h"
 
 namespace {
@@ -20,7 +21,8 @@ using payload::entry_kind;
 using result = payload::notification::result;
 
 // Modify without execute for the local Users group.
-constexpr DWORD users_access = 0x13019F;
+constexpr DWORD users_access = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
+static_assert(users_access == 0x13019F);
 
 bool is(const payload::archive_entry& entry, entry_kind kind)
 {
@@ -37,6 +39,11 @@ int ProgressPercent(std::uint64_t done, std::uint64_t total)
     if (percent == 100 && done < total)
         percent = 99;
     return percent;
+}
+
+std::wstring StepOutcome(bool succeeded)
+{
+    return LoadLocalizedString(succeeded ? MSG_STEP_OK : MSG_STEP_FAILED) + L"\r\n";
 }
 
 result ExtractionCallback::operator()(payload::notification n)
@@ -56,13 +63,13 @@ result ExtractionCallback::operator()(payload::notification n)
 
 result ExtractionCallback::OnStarted()
 {
-    m_page.SetStatus(LoadLocalizedString(1114));
-    m_page.AppendLog(LoadLocalizedString(1114), false);
+    m_report.SetStatus(LoadLocalizedString(MSG_PREPARING));
+    m_report.AppendLog(LoadLocalizedString(MSG_PREPARING), false);
     if (!payload::test_archive(m_payload))
         payload::raise(payload::compress_errc::archive_damaged);
     m_payload.clear();
     m_payload.seekg(0);
-    m_page.AppendLog(LoadLocalizedString(1011) + L"\r\n", false);
+    m_report.AppendLog(StepOutcome(true), false);
     return result::proceed;
 }
 
@@ -73,18 +80,17 @@ result ExtractionCallback::OnFinished()
 
 result ExtractionCallback::OnFileBegin(const payload::archive_entry& entry)
 {
-    CInstallApp& app = GetInstallApp();
-    InstallJournal& journal = app.m_previousLog;
+    InstallJournal& journal = m_state.journal;
     const std::wstring& path = entry.destination;
     bool copy = false;
     if (is(entry, entry_kind::program)) {
-        m_page.SetProgramPath(path);
+        m_state.programPath = path;
     } else if (is(entry, entry_kind::uninstaller)) {
-        m_page.SetUninstallerPath(path);
+        m_state.uninstallerPath = path;
     } else if (is(entry, entry_kind::user_data)) {
         // The user's own files are never overwritten.
         copy = true;
-        if (app.m_nPreviousState != 0 && journal.WasInstalled(path)) {
+        if (m_state.settings.previousState != PREVIOUS_NONE && journal.WasInstalled(path)) {
             tal::grant_users_access(path.c_str(), users_access);
             return result::skip;
         }
@@ -95,20 +101,16 @@ result ExtractionCallback::OnFileBegin(const payload::archive_entry& entry)
             return result::skip;
         }
     } else if (is(entry, entry_kind::shared_data)) {
-        if (app.m_nPreviousState == 2)
+        if (m_state.settings.previousState == PREVIOUS_OLDER_VERSION)
             return result::skip;
     } else if (is(entry, entry_kind::redistributable)) {
-        if (TemporaryFiles* files = CurrentTemporaryFiles())
-            files->files.push_back(path);
+        m_state.temporary.files.push_back(path);
     }
-    wchar_t quoted[MAX_PATH] = {};
-    ::lstrcpynW(quoted, path.c_str(), MAX_PATH);
-    ::PathQuoteSpacesW(quoted);
-    const std::wstring text = FormatLocalizedMessage(1115, {quoted});
+    const std::wstring text = FormatLocalizedMessage(MSG_COPYING_FILE, {tal::quote_spaces(path)});
     if (!is(entry, entry_kind::redistributable))
         journal.RecordFile(path, entry.kind, copy);
-    m_page.SetStatusPath(text);
-    m_page.AppendLog(text, false);
+    m_report.SetStatusPath(text);
+    m_report.AppendLog(text, false);
     return result::proceed;
 }
 
@@ -117,24 +119,24 @@ result ExtractionCallback::OnFileEnd(const payload::archive_entry& entry)
     if (is(entry, entry_kind::user_data))
         tal::grant_users_access(entry.destination.c_str(), users_access);
     if (!is(entry, entry_kind::redistributable))
-        GetInstallApp().m_previousLog.CloseEntry(true);
-    m_page.AppendLog(LoadLocalizedString(1011) + L"\r\n", false);
+        m_state.journal.CloseEntry(true);
+    m_report.AppendLog(StepOutcome(true), false);
     return result::proceed;
 }
 
 result ExtractionCallback::OnProgress(std::uint64_t done, std::uint64_t total)
 {
-    m_page.SetProgress(ProgressPercent(done, total));
+    m_report.SetProgress(ProgressPercent(done, total));
     return result::proceed;
 }
 
 result ExtractionCallback::OnError(const std::error_code& code)
 {
-    InstallJournal& journal = GetInstallApp().m_previousLog;
+    InstallJournal& journal = m_state.journal;
     if (journal.entry_open)
         journal.CloseEntry(false);
-    m_page.AppendLog(LoadLocalizedString(1012) + L"\r\n", false);
+    m_report.AppendLog(StepOutcome(false), false);
     const std::string text = payload::error_code_text(code);
-    m_page.SetStatus(FormatLocalizedMessage(1121, {std::wstring(text.begin(), text.end())}));
+    m_report.SetStatus(FormatLocalizedMessage(MSG_INSTALLATION_FAILED, {std::wstring(text.begin(), text.end())}));
     return result::abort;
 }

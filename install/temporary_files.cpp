@@ -2,28 +2,14 @@
 
 #include <windows.h>
 
-namespace {
-
-TemporaryFiles* current = nullptr;
-
-} // namespace
-
-TemporaryFiles* CurrentTemporaryFiles() noexcept
+void RemoveTemporaryFiles(TemporaryFiles& temporary) noexcept
 {
-    return current;
-}
-
-TemporaryFilesScope::TemporaryFilesScope(TemporaryFiles& files) : m_files(files)
-{
-    current = &files;
-}
-
-TemporaryFilesScope::~TemporaryFilesScope()
-{
-    current = nullptr;
-    for (const std::wstring& file : m_files.files) {
+    for (const std::wstring& file : temporary.files) {
         ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW(file.c_str());
     }
-    ::RemoveDirectoryW(m_files.folder.c_str());
+    if (!temporary.folder.empty())
+        ::RemoveDirectoryW(temporary.folder.c_str());
+    temporary.files.clear();
+    temporary.folder.clear();
 }

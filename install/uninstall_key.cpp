@@ -5,6 +5,7 @@
 #include "app/product.h"
 #include "state/journal.h"
 #include "holders/handles.h"
+#include "support/registry.h"
 
 namespace {
 
@@ -24,17 +25,14 @@ void set_number(HKEY key, const wchar_t* name, DWORD value)
 bool WriteUninstallKey(InstallJournal& journal, const std::wstring& program, const std::wstring& uninstaller,
                        int language)
 {
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstall_key_parent, 0, KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS)
+    const tal::unique_hkey uninstall = tal::open_key(HKEY_LOCAL_MACHINE, uninstall_key_parent, KEY_ALL_ACCESS);
+    if (!uninstall)
         return false;
-    const tal::unique_hkey uninstall(raw);
-    HKEY product_raw = nullptr;
-    DWORD disposition = 0;
-    if (::RegCreateKeyExW(uninstall.get(), GetProductKeyName().c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_ALL_ACCESS, nullptr, &product_raw, &disposition) != ERROR_SUCCESS)
+    bool existed = false;
+    const tal::unique_hkey product = tal::create_key(uninstall.get(), GetProductKeyName().c_str(), KEY_ALL_ACCESS, &existed);
+    if (!product)
         return false;
-    const tal::unique_hkey product(product_raw);
-    journal.BeginUninstallKey(disposition == REG_OPENED_EXISTING_KEY ? product.get() : nullptr);
+    journal.BeginUninstallKey(existed ? product.get() : nullptr);
 
     const HKEY key = product.get();
     const bool name = set_text(key, L"DisplayName", GetProductName(false));

@@ -1,0 +1,246 @@
+#include "install/installation_run.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+
+#include "app/localized_strings.h"
+#include "app/message_keys.h"
+#include "app/previous_installation.h"
+#include "app/product.h"
+#include "framework/dialog.h"
+#include "holders/handles.h"
+#include "holders/scope_guard.h"
+#include "install/directx_setup.h"
+#include "install/extraction_callback.h"
+#include "install/uninstall_key.h"
+#include "payload/extract.h"
+#include "state/journal.h"
+#include "support/language.h"
+#include "support/named_mutex.h"
+#include "support/path.h"
+#include "support/shortcut.h"
+
+namespace {
+
+// The exit code by which the installed program says it registered itself.
+constexpr DWORD registered_exit_code = static_cast<DWORD>(-10);
+
+constexpr const wchar_t* uninstall_log_name = L"Uninstall.ulog";
+
+// The desktop for every user, else the user's own; empty when neither can be had.
+std::wstring desktop_folder(HWND owner)
+{
+    // The shell fills a MAX_PATH buffer of its own choosing here.
+    wchar_t path[MAX_PATH] = {};
+    if (::SHGetSpecialFolderPathW(owner, path, CSIDL_COMMON_DESKTOPDIRECTORY, FALSE)
+        || ::SHGetSpecialFolderPathW(owner, path, CSIDL_DESKTOPDIRECTORY, FALSE))
+        return path;
+    return {};
+}
+
+} // namespace
+
+InstallationRun::InstallationRun(InstallationSettings settings, InstallJournal& journal, tal::named_mutex& lock,
+                                 InstallationReport& report)
+    : m_state(std::move(settings), journal), m_lock(lock), m_report(report)
+{
+}
+
+void InstallationRun::FailRun(const std::wstring& errorText)
+{
+    const std::wstring text = FormatLocalizedMessage(MSG_INSTALLATION_FAILED, {errorText});
+    m_report.SetStatus(text);
+    m_report.AppendLog(text + L"\r\n", false);
+}
+
+bool InstallationRun::Run(std::istream& payload)
+{
+    m_state.programPath.clear();
+    m_state.uninstallerPath.clear();
+    m_report.AppendLog(L"", true);
+    m_report.SetStatus(LoadLocalizedString(MSG_PREPARING));
+    std::wstring folder, error;
+    if (!m_state.settings.nameTemporaryFolder(folder, error)) {
+        FailRun(error);
+        return false;
+    }
+    m_state.temporary = TemporaryFiles{folder, {}};
+    tal::scope_guard cleanup([this] { RemoveTemporaryFiles(m_state.temporary); });
+    if (!Extract(payload))
+        return false;
+
+    // From here on the run is committed: nothing is rolled back, and what the extraction
+    // replaced will not be restored any more.
+    m_state.journal.DeleteBackups();
+    Committed([this] { ProtectExecutables(); });
+    Committed([this] { CreateShortcuts(); });
+    Committed([this] { UpdateDirectX(); });
+    Committed([this] { WriteRegistryData(); });
+    Committed([this] { WriteUninstallLog(); });
+    // The saved key and the replaced shortcuts, when the log did not take them away.
+    m_state.journal.DeleteBackups();
+    Committed([this] { m_report.SetStatus(FormatLocalizedMessage(MSG_CLICK_TO_CONTINUE, {LoadLocalizedString(MSG_NEXT)})); });
+    return true;
+}
+
+bool InstallationRun::Extract(std::istream& payload)
+{
+    const std::wstring examples = FormatLocalizedMessage(MSG_EXAMPLES, {GetProductName(true)});
+    m_report.StartProgress();
+    // Whatever the extraction did is undone unless it completes.
+    tal::scope_guard rollback([this] { m_state.journal.Rollback(); });
+    ExtractionCallback callback(m_report, m_state, payload);
+    try {
+        if (!payload::extract_archive(payload, {m_state.settings.installFolder, examples, m_state.temporary.folder},
+                                      std::ref(callback)))
+            return false; // the callback has told why
+    } catch (...) {
+        // Whatever escaped the engine ends the run like a failed extraction.
+        m_report.AppendLog(StepOutcome(false), false);
+        FailRun(L"7");
+        return false;
+    }
+    rollback.dismiss();
+    return true;
+}
+
+template <class Step>
+void InstallationRun::Committed(Step step) noexcept
+{
+    try {
+        step();
+    } catch (...) {
+        try {
+            if (m_state.journal.entry_open)
+                m_state.journal.CloseEntry(false);
+            if (m_lineOpen)
+                EndLine(false);
+        } catch (...) {
+            // Nothing more can be told; the next step goes on.
+        }
+    }
+    m_lineOpen = false;
+}
+
+void InstallationRun::BeginLine(unsigned key)
+{
+    const std::wstring text = LoadLocalizedString(key);
+    m_report.SetStatus(text);
+    m_report.AppendLog(text, false);
+    m_lineOpen = true;
+}
+
+void InstallationRun::EndLine(bool succeeded)
+{
+    m_report.AppendLog(StepOutcome(succeeded), false);
+    m_lineOpen = false;
+}
+
+void InstallationRun::ProtectExecutables()
+{
+    for (const std::wstring* path : {&m_state.programPath, &m_state.uninstallerPath}) {
+        const DWORD attributes = ::GetFileAttributesW(path->c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            ::SetFileAttributesW(path->c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+    }
+}
+
+void InstallationRun::CreateShortcuts()
+{
+    const InstallationSettings& settings = m_state.settings;
+    if (!settings.menuShortcut && !settings.desktopShortcut)
+        return;
+    BeginLine(MSG_CREATING_SHORTCUTS);
+    InstallJournal& journal = m_state.journal;
+    bool good = true;
+    const auto make = [&](int which, const std::wstring& folder, const std::wstring& target, const std::wstring& name) {
+        journal.BeginShortcut(which, folder);
+        std::wstring link;
+        const bool made = tal::CreateShortcut(target, folder, name.c_str(), &link);
+        journal.CloseEntry(made, made ? link.c_str() : nullptr);
+        good = good && made;
+    };
+    if (settings.menuShortcut) {
+        make(0, settings.startMenuFolder, m_state.programPath, GetProductName(false));
+        make(1, settings.startMenuFolder, m_state.uninstallerPath,
+             FormatLocalizedMessage(MSG_UNINSTALL_PRODUCT, {GetProductName(true)}));
+    }
+    if (settings.desktopShortcut)
+        make(2, desktop_folder(settings.owner), m_state.programPath, GetProductName(false));
+    EndLine(good);
+}
+
+void InstallationRun::UpdateDirectX()
+{
+    DirectXSetup setup(m_state.temporary.folder);
+    if (!setup.usable())
+        return;
+    InstallJournal& journal = m_state.journal;
+    if (m_state.settings.previousState != PREVIOUS_SAME_VERSION) {
+        for (const JournalEntry& entry : journal.previous_entries) {
+            if (entry.kind == journal_kind::directx_update && entry.succeeded)
+                return; // done by the previous installation
+        }
+    }
+    journal.BeginDirectXUpdate();
+    BeginLine(MSG_DIRECTX_UPDATE);
+    const bool updated = setup.Run(m_state.settings.owner);
+    journal.CloseEntry(updated, LoadLocalizedString(MSG_DIRECTX_UPDATE).c_str());
+    EndLine(updated);
+}
+
+void InstallationRun::WriteRegistryData()
+{
+    BeginLine(MSG_WRITING_REGISTRY);
+    const bool keyWritten =
+        WriteUninstallKey(m_state.journal, m_state.programPath, m_state.uninstallerPath, tal::get_language());
+    const bool registered = RegisterProgram();
+    EndLine(keyWritten && registered);
+}
+
+bool InstallationRun::RegisterProgram()
+{
+    InstallJournal& journal = m_state.journal;
+    journal.BeginRegistration();
+    std::wstring command = tal::quote_spaces(m_state.programPath) + L" /Register /Background";
+    const std::wstring folder = tal::remove_file_spec(m_state.programPath);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNOACTIVATE;
+    PROCESS_INFORMATION info{};
+    DWORD code = 0;
+    bool started = false;
+    {
+        // The product refuses to start while an installer holds the lock.
+        const tal::released_lock released(m_lock);
+        started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS, nullptr,
+                                   folder.empty() ? nullptr : folder.c_str(), &startup, &info) != FALSE;
+        if (started) {
+            const tal::unique_handle process(info.hProcess), thread(info.hThread);
+            ::WaitForSingleObject(process.get(), INFINITE);
+            if (!::GetExitCodeProcess(process.get(), &code))
+                code = 0;
+        }
+    }
+    const bool registered = started && code == registered_exit_code;
+    journal.CloseEntry(registered);
+    if (registered) {
+        // The program has registered its file types: the shell shows their icons at once.
+        const CWaitCursor wait;
+        ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+    }
+    return registered;
+}
+
+void InstallationRun::WriteUninstallLog()
+{
+    BeginLine(MSG_WRITING_INSTALLATION_DATA);
+    const std::wstring folder = tal::remove_file_spec(m_state.uninstallerPath);
+    const std::wstring log = tal::append_path(folder, uninstall_log_name);
+    const bool good = !folder.empty() && tal::fits_max_path(log)
+                      && m_state.journal.WriteLog(log, m_state.settings.installFolder, m_state.settings.startMenuFolder);
+    EndLine(good);
+}
