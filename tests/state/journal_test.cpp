@@ -136,8 +136,8 @@ TEST_F(Journal, ShortcutsOfThePreviousInstallationAreMovedAndComeBack)
 {
     const std::wstring old_link = folder / L"Old Vantrel.lnk";
     test::write_text(old_link, "old shortcut");
-    journal.previous_entries.push_back({journal_kind::uninstaller_shortcut, folder / L"gone.lnk", {}, true, 0xFFFFFFFFu, {}});
-    journal.previous_entries.push_back({journal_kind::program_shortcut, old_link, {}, true, 0xFFFFFFFFu, {}});
+    journal.previous_entries.push_back({journal_kind::uninstaller_shortcut, folder / L"gone.lnk", {}, true, no_archive_kind, {}});
+    journal.previous_entries.push_back({journal_kind::program_shortcut, old_link, {}, true, no_archive_kind, {}});
     const std::wstring menu = folder / L"Menu\\Marrowin";
 
     journal.BeginShortcut(0, menu);

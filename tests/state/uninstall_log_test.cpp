@@ -9,7 +9,7 @@
 
 namespace {
 
-JournalEntry entry(journal_kind kind, std::wstring path, bool succeeded, std::uint32_t value = 0xFFFFFFFFu)
+JournalEntry entry(journal_kind kind, std::wstring path, bool succeeded, std::uint32_t value = no_archive_kind)
 {
     return {kind, std::move(path), {}, succeeded, value, {}};
 }
