@@ -3,17 +3,19 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "holders/handles.h"
+#include "support/path.h"
+#include "support/registry.h"
 #include "support/security.h"
 
 namespace {
 
-// The Part of Windows that this code must work with keeps paths in MAX_PATH buffers; a path
-// that does not fit is refused rather than cut to name something else.
-bool fits(const std::wstring& path)
-{
-    return path.size() < MAX_PATH;
-}
+// GetTempFileNameW takes a folder of at most MAX_PATH - 14 characters, so that the name it
+// makes below it ("talXXXX.tmp") still fits.
+constexpr std::size_t longest_temp_folder = tal::max_path - 14;
 
 void restore_attributes(const std::wstring& path, DWORD attributes)
 {
@@ -21,30 +23,123 @@ void restore_attributes(const std::wstring& path, DWORD attributes)
         ::SetFileAttributesW(path.c_str(), attributes);
 }
 
-void delete_file(const std::wstring& path)
+// Deletes a file whatever its attributes; a file that stays keeps the ones it had.
+bool delete_file(const std::wstring& path)
 {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(path.c_str());
+    if (::DeleteFileW(path.c_str()))
+        return true;
+    restore_attributes(path, attributes);
+    return false;
+}
+
+// Moves a backup back to `target` with the attributes it was saved with; a backup that
+// cannot go back keeps them too.
+void restore_backup(const std::wstring& backup, const std::wstring& target)
+{
+    const DWORD attributes = ::GetFileAttributesW(backup.c_str());
+    ::SetFileAttributesW(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+    restore_attributes(::MoveFileW(backup.c_str(), target.c_str()) ? target : backup, attributes);
+}
+
+// The attributes of what `path` names, and whether anything is there. A path that cannot be
+// asked about (too long, access denied) counts as naming something, so that it is never
+// taken for a file of this run.
+bool exists(const std::wstring& path, DWORD& attributes)
+{
+    attributes = INVALID_FILE_ATTRIBUTES;
+    if (!tal::fits_max_path(path))
+        return true;
+    attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return true;
+    const DWORD error = ::GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+// True when both files can be read and hold the same bytes with the same attributes.
+bool same_file_contents(const std::wstring& a, const std::wstring& b)
+{
+    const DWORD attributes = ::GetFileAttributesW(a.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || attributes != ::GetFileAttributesW(b.c_str()))
+        return false;
+    const tal::unique_hfile first(
+        ::CreateFileW(a.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    const tal::unique_hfile second(
+        ::CreateFileW(b.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!first || !second)
+        return false;
+    std::vector<char> x(64 * 1024), y(64 * 1024);
+    for (;;) {
+        DWORD got_x = 0, got_y = 0;
+        if (!::ReadFile(first.get(), x.data(), static_cast<DWORD>(x.size()), &got_x, nullptr)
+            || !::ReadFile(second.get(), y.data(), static_cast<DWORD>(y.size()), &got_y, nullptr) || got_x != got_y
+            || !std::equal(x.begin(), x.begin() + got_x, y.begin()))
+            return false;
+        if (got_x == 0)
+            return true;
+    }
+}
+
+// Undoes a file or shortcut entry. What existed before the run is deleted only when its
+// backup takes its place; without a backup it stays, with the attributes it had.
+void roll_back_file(const JournalEntry& entry)
+{
+    const std::wstring& origin = entry.backup_origin.empty() ? entry.path : entry.backup_origin;
+    if (entry.backup.empty()) {
+        if (!entry.existed) {
+            delete_file(entry.path);
+            return;
+        }
+        if (origin != entry.path && !SamePath(origin, entry.path))
+            delete_file(entry.path); // a new file beside the one that could not be moved away
+        const DWORD now = ::GetFileAttributesW(origin.c_str());
+        if (now != INVALID_FILE_ATTRIBUTES && entry.attributes_before != INVALID_FILE_ATTRIBUTES
+            && now != entry.attributes_before)
+            ::SetFileAttributesW(origin.c_str(), entry.attributes_before);
+        return;
+    }
+    if (entry.backup_is_copy && same_file_contents(entry.path, entry.backup)) {
+        delete_file(entry.backup); // the file was not touched: it stays as it is
+        return;
+    }
+    delete_file(entry.path);
+    restore_backup(entry.backup, origin);
 }
 
 void restore_key(const std::wstring& key_name, const std::wstring& backup)
 {
-    tal::set_privilege(SE_RESTORE_NAME, true);
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, uninstall_key_parent, 0, KEY_ALL_ACCESS, &raw) == ERROR_SUCCESS) {
-        const tal::unique_hkey uninstall(raw);
-        if (!backup.empty()) {
-            HKEY product = nullptr;
-            if (::RegOpenKeyExW(uninstall.get(), key_name.c_str(), 0, KEY_ALL_ACCESS, &product) == ERROR_SUCCESS) {
-                const tal::unique_hkey key(product);
-                ::RegRestoreKeyW(key.get(), backup.c_str(), 0);
-            }
-            delete_file(backup);
-        } else {
-            ::SHDeleteKeyW(uninstall.get(), key_name.c_str());
-        }
+    const tal::enabled_privilege restore(SE_RESTORE_NAME);
+    const tal::unique_hkey uninstall = tal::open_key(HKEY_LOCAL_MACHINE, uninstall_key_parent, KEY_ALL_ACCESS);
+    if (!uninstall)
+        return;
+    if (backup.empty()) {
+        ::SHDeleteKeyW(uninstall.get(), key_name.c_str());
+        return;
     }
-    tal::set_privilege(SE_RESTORE_NAME, false);
+    if (const tal::unique_hkey product = tal::open_key(uninstall.get(), key_name.c_str(), KEY_ALL_ACCESS))
+        ::RegRestoreKeyW(product.get(), backup.c_str(), 0);
+    delete_file(backup);
+}
+
+// The folder that backups are named in: TEMP, or the Windows folder's Temp when TEMP is too
+// long for GetTempFileNameW. Empty when neither can be named.
+std::wstring backup_folder()
+{
+    std::wstring temp(tal::max_path + 1, L'\0');
+    const DWORD length = ::GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
+    if (length > 0 && length <= longest_temp_folder) {
+        temp.resize(length);
+        return temp;
+    }
+    std::wstring windows(tal::max_path, L'\0');
+    const UINT got = ::GetWindowsDirectoryW(windows.data(), static_cast<UINT>(windows.size()));
+    if (got == 0 || got >= windows.size())
+        return {};
+    windows.resize(got);
+    const std::wstring fallback = tal::append_path(windows, L"Temp");
+    return fallback.size() <= longest_temp_folder ? fallback : std::wstring();
 }
 
 } // namespace
@@ -56,24 +151,27 @@ InstallJournal::InstallJournal(std::wstring product_title, std::wstring product_
 
 JournalEntry& InstallJournal::append(journal_kind kind, std::wstring path, bool succeeded, std::uint32_t value)
 {
-    current_entries.push_back({kind, std::move(path), {}, succeeded, value, {}});
+    JournalEntry entry;
+    entry.kind = kind;
+    entry.path = std::move(path);
+    entry.succeeded = succeeded;
+    entry.value = value;
+    current_entries.push_back(std::move(entry));
     return current_entries.back();
 }
 
 void InstallJournal::RecordFile(const std::wstring& path, std::uint32_t value, bool copy)
 {
     entry_open = true;
-    if (!fits(path)) {
-        append(journal_kind::file, path, false, value);
-        return; // no folders and no backup for a path that no call can take
-    }
-    wchar_t folder[MAX_PATH];
-    ::lstrcpynW(folder, path.c_str(), MAX_PATH);
-    ::PathRemoveFileSpecW(folder);
-    CreateFolders(folder);
+    CreateFolders(tal::remove_file_spec(path));
     JournalEntry& entry = append(journal_kind::file, path, false, value);
-    if (::PathFileExistsW(path.c_str()))
+    entry.existed = exists(path, entry.attributes_before);
+    // A path too long for the calls gets no backup (MakeBackup refuses it) and is then left
+    // alone by a rollback.
+    if (entry.existed) {
         entry.backup = MakeBackup(path.c_str(), copy);
+        entry.backup_is_copy = copy && !entry.backup.empty();
+    }
 }
 
 void InstallJournal::BeginShortcut(int which, const std::wstring& folder)
@@ -83,16 +181,16 @@ void InstallJournal::BeginShortcut(int which, const std::wstring& folder)
     const journal_kind kind = which == 0   ? journal_kind::program_shortcut
                               : which == 1 ? journal_kind::uninstaller_shortcut
                                            : journal_kind::desktop_shortcut;
-    JournalEntry& entry = append(kind, {}, false, 0xFFFFFFFFu);
+    JournalEntry& entry = append(kind, {}, false, no_archive_kind);
     for (const JournalEntry& previous : previous_entries) {
         if (previous.kind != kind)
             continue;
         // The previous installation's shortcut is moved away; a rollback brings it back to
         // where it was, not to the new shortcut's place.
-        if (!previous.path.empty() && ::PathFileExistsW(previous.path.c_str())) {
+        if (!previous.path.empty() && exists(previous.path, entry.attributes_before)) {
+            entry.existed = true;
+            entry.backup_origin = previous.path;
             entry.backup = MakeBackup(previous.path.c_str(), false);
-            if (!entry.backup.empty())
-                entry.backup_origin = previous.path;
         }
         break;
     }
@@ -101,30 +199,29 @@ void InstallJournal::BeginShortcut(int which, const std::wstring& folder)
 void InstallJournal::BeginUninstallKey(HKEY existing)
 {
     entry_open = true;
-    JournalEntry& entry = append(journal_kind::uninstall_key, {}, false, 0xFFFFFFFFu);
+    JournalEntry& entry = append(journal_kind::uninstall_key, {}, false, no_archive_kind);
     if (!existing)
         return;
     entry.backup = MakeBackup(nullptr, false);
     if (entry.backup.empty())
         return;
-    tal::set_privilege(SE_BACKUP_NAME, true);
+    const tal::enabled_privilege backup(SE_BACKUP_NAME);
     if (::RegSaveKeyW(existing, entry.backup.c_str(), nullptr) != ERROR_SUCCESS) {
         delete_file(entry.backup);
         entry.backup.clear();
     }
-    tal::set_privilege(SE_BACKUP_NAME, false);
 }
 
 void InstallJournal::BeginRegistration()
 {
     entry_open = true;
-    append(journal_kind::registration, {}, false, 0xFFFFFFFFu);
+    append(journal_kind::registration, {}, false, no_archive_kind);
 }
 
 void InstallJournal::BeginDirectXUpdate()
 {
     entry_open = true;
-    append(journal_kind::directx_update, {}, false, 0xFFFFFFFFu);
+    append(journal_kind::directx_update, {}, false, no_archive_kind);
 }
 
 void InstallJournal::CloseEntry(bool succeeded, const wchar_t* text)
@@ -147,29 +244,31 @@ bool InstallJournal::WasInstalled(const std::wstring& path) const
     return false;
 }
 
-void InstallJournal::CreateFolders(const std::wstring& folder)
+bool InstallJournal::CreateFolders(const std::wstring& folder)
 {
-    if (!fits(folder))
-        return; // nothing can be created there
-    wchar_t buffer[MAX_PATH];
-    ::lstrcpynW(buffer, folder.c_str(), MAX_PATH);
-    // From the first folder below the root, each folder on the way down to `folder`.
-    const wchar_t* p = ::PathFindNextComponentW(buffer);
-    if (p)
-        p = ::PathFindNextComponentW(p);
-    while (p) {
-        const std::ptrdiff_t offset = p - buffer;
-        if (*p)
-            *::CharPrevW(buffer, buffer + offset) = L'\0';
-        if (!::PathIsDirectoryW(buffer)) {
-            if (!::CreateDirectoryW(buffer, nullptr))
-                return;
-            ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW | SHCNF_FLUSH, buffer, nullptr);
-            append(journal_kind::folder, buffer, true, 0xFFFFFFFFu);
-        }
-        ::lstrcpynW(buffer, folder.c_str(), MAX_PATH);
-        p = ::PathFindNextComponentW(buffer + offset);
+    std::wstring whole = folder;
+    while (whole.size() > 1 && (whole.back() == L'\\' || whole.back() == L'/'))
+        whole.pop_back();
+    if (whole.empty() || !tal::fits_max_path(whole))
+        return false; // nothing can be created there
+    // Each folder on the way down to `folder`, from the first one below its first element
+    // (the drive, or the server and share of a UNC path).
+    const bool unc = whole.rfind(L"\\\\", 0) == 0;
+    std::size_t at = whole.find_first_of(L"\\/", unc ? 2 : 0);
+    if (unc && at != std::wstring::npos)
+        at = whole.find_first_of(L"\\/", at + 1);
+    while (at != std::wstring::npos) {
+        at = whole.find_first_of(L"\\/", at + 1);
+        const std::wstring part = whole.substr(0, at);
+        const DWORD attributes = ::GetFileAttributesW(part.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        if (!::CreateDirectoryW(part.c_str(), nullptr))
+            return false;
+        ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW | SHCNF_FLUSH, part.c_str(), nullptr);
+        append(journal_kind::folder, part, true, no_archive_kind);
     }
+    return true;
 }
 
 void InstallJournal::Rollback()
@@ -181,16 +280,7 @@ void InstallJournal::Rollback()
         case journal_kind::uninstall_key: restore_key(product_key_name_, entry.backup); break;
         case journal_kind::registration:
         case journal_kind::directx_update: break;
-        default:
-            delete_file(entry.path);
-            if (!entry.backup.empty()) {
-                const std::wstring& target = entry.backup_origin.empty() ? entry.path : entry.backup_origin;
-                const DWORD attributes = ::GetFileAttributesW(entry.backup.c_str());
-                ::SetFileAttributesW(entry.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (::MoveFileW(entry.backup.c_str(), target.c_str()))
-                    restore_attributes(target, attributes);
-            }
-            break;
+        default: roll_back_file(entry); break;
         }
         current_entries.pop_back();
     }
@@ -209,28 +299,28 @@ void InstallJournal::DeleteBackups()
 
 std::wstring MakeBackup(const wchar_t* path, bool copy)
 {
-    wchar_t temp[MAX_PATH];
-    const DWORD length = ::GetTempPathW(MAX_PATH, temp);
-    if (length == 0 || length > 246)
+    if (path && !tal::fits_max_path(path))
         return {};
-    wchar_t name[MAX_PATH];
-    if (!::GetTempFileNameW(temp, L"tal", 0, name))
+    const std::wstring folder = backup_folder();
+    if (folder.empty())
         return {};
-    ::DeleteFileW(name); // only the unique name is wanted
+    std::wstring name(tal::max_path, L'\0');
+    if (!::GetTempFileNameW(folder.c_str(), L"tal", 0, name.data()))
+        return {};
+    name.resize(name.find(L'\0'));
+    ::DeleteFileW(name.c_str()); // only the unique name is wanted
     if (!path)
         return name;
-    if (!fits(path))
-        return {};
 
     const DWORD attributes = ::GetFileAttributesW(path);
     ::SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     if (copy) {
-        if (::CopyFileW(path, name, FALSE)) {
+        if (::CopyFileW(path, name.c_str(), FALSE)) {
             restore_attributes(path, attributes);
             restore_attributes(name, attributes);
             return name;
         }
-    } else if (::MoveFileW(path, name)) {
+    } else if (::MoveFileW(path, name.c_str())) {
         restore_attributes(name, attributes);
         return name;
     }

@@ -18,15 +18,25 @@ enum class journal_kind : int {
     directx_update = 7,
 };
 
+// The value of every entry that is not a file: no archive kind (-1 in the log).
+inline constexpr std::uint32_t no_archive_kind = 0xFFFFFFFFu;
+
 struct JournalEntry {
     journal_kind kind = journal_kind::folder;
     std::wstring path;   // folder or file; a DirectX entry's status text; empty for key and registration
     std::wstring backup; // temporary file holding what this entry replaced, or empty
     bool succeeded = false;
-    std::uint32_t value = 0xFFFFFFFFu; // a file entry's archive kind; -1 for every other entry
-    // Where the backup came from when that is not `path` (a previous installation's
-    // shortcut): a rollback puts it back there.
+    std::uint32_t value = no_archive_kind; // a file entry's archive kind
+    // Where the file that was there before the run lies when that is not `path` (a previous
+    // installation's shortcut): a rollback puts its backup back there.
     std::wstring backup_origin;
+
+    // What the run found, for its rollback only; the log does not hold it. A file that existed
+    // is never deleted unless its backup takes its place (unknown counts as existing).
+    bool existed = false;
+    DWORD attributes_before = INVALID_FILE_ATTRIBUTES;
+    // The backup is a copy and the file itself stayed in place (a user's file kept as it is).
+    bool backup_is_copy = false;
 };
 
 class InstallJournal {
@@ -45,8 +55,9 @@ public:
     // Gives the open entry its outcome and, when `text` is given, its path.
     void CloseEntry(bool succeeded, const wchar_t* text = nullptr);
     bool WasInstalled(const std::wstring& path) const;
-    // Creates the missing folders of `folder`, each recorded before anything inside it.
-    void CreateFolders(const std::wstring& folder);
+    // Creates the missing folders of `folder`, each recorded before anything inside it. False
+    // when a folder could not be created or the path does not fit MAX_PATH.
+    bool CreateFolders(const std::wstring& folder);
     // Undoes this run's entries, newest first, and forgets them.
     void Rollback();
     // Deletes every backup of this run's entries: what they replaced will not be restored any
@@ -79,7 +90,8 @@ private:
 
 // A fresh temporary name ("tal….tmp") for what `path` holds: a copy of it, or the file itself
 // moved there, with its attributes; with no path just the name. Empty when no backup could
-// be made.
+// be made. The name lies in TEMP, or in the Windows folder's Temp when TEMP is too long to
+// hold one.
 std::wstring MakeBackup(const wchar_t* path, bool copy);
 
 // The path identity test of the log merge: the same elements, the same file, or the same

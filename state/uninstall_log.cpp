@@ -88,13 +88,17 @@ bool InstallJournal::WriteLog(const std::wstring& log_path, const std::wstring& 
             for (const std::wstring& line : header)
                 result = write_line(file.get(), L"// " + line) && result;
 
+            // Positions count the lines written, so that a refused line leaves no gap.
             std::size_t position = 0;
             for (JournalEntry& entry : current_entries) {
                 if (entry.kind == journal_kind::uninstall_key)
                     entry.path = L"HKEY_LOCAL_MACHINE\\" + std::wstring(uninstall_key_parent) + L"\\" + product_key_name_;
                 else if (entry.kind == journal_kind::registration)
                     entry.path = L"HKEY_CLASSES_ROOT\\...";
-                result = write_line(file.get(), entry_line(position++, entry)) && result;
+                if (write_line(file.get(), entry_line(position, entry)))
+                    ++position;
+                else
+                    result = false;
             }
             file.reset();
             ::SetFileAttributesW(log_path.c_str(), log_attributes);

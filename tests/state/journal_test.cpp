@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "state/journal.h"
 #include "state_fixture.h"
 #include "holders/handles.h"
+#include "support/path.h"
 
 namespace {
 
@@ -133,8 +136,8 @@ TEST_F(Journal, ShortcutsOfThePreviousInstallationAreMovedAndComeBack)
 {
     const std::wstring old_link = folder / L"Old Vantrel.lnk";
     test::write_text(old_link, "old shortcut");
-    journal.previous_entries.push_back({journal_kind::uninstaller_shortcut, folder / L"gone.lnk", {}, true, 0xFFFFFFFFu, {}});
-    journal.previous_entries.push_back({journal_kind::program_shortcut, old_link, {}, true, 0xFFFFFFFFu, {}});
+    journal.previous_entries.push_back({journal_kind::uninstaller_shortcut, folder / L"gone.lnk", {}, true, no_archive_kind, {}});
+    journal.previous_entries.push_back({journal_kind::program_shortcut, old_link, {}, true, no_archive_kind, {}});
     const std::wstring menu = folder / L"Menu\\Marrowin";
 
     journal.BeginShortcut(0, menu);
@@ -170,6 +173,177 @@ TEST_F(Journal, LongPathsAreRefusedNotCut)
     journal.CreateFolders(long_folder + L"\\c");
     EXPECT_EQ(journal.current_entries.size(), 1u);
     EXPECT_EQ(MakeBackup(long_file.c_str(), true), L"");
+}
+
+// A file held open by someone else the way `share` allows.
+tal::unique_hfile hold(const std::wstring& path, DWORD share)
+{
+    return tal::unique_hfile(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+// The file's identity on its volume: a file deleted and replaced by a copy has another one.
+std::uint64_t file_id(const std::wstring& path)
+{
+    const tal::unique_hfile file = hold(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info))
+        return 0;
+    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+}
+
+TEST_F(Journal, UserFileWhoseCopyFailsIsNotDeletedByRollback)
+{
+    const std::wstring user = folder / L"UserImages.bmp";
+    test::write_text(user, "the user's pictures");
+    {
+        // Another program reads nothing of it but lets it be deleted: no copy can be made.
+        const tal::unique_hfile held = hold(user, FILE_SHARE_DELETE);
+        ASSERT_TRUE(held);
+        journal.RecordFile(user, 3, true);
+        EXPECT_TRUE(journal.current_entries.back().backup.empty());
+        journal.CloseEntry(true); // kept, not extracted
+        journal.RecordFile(folder / L"Vantrel.exe", 1, false);
+        test::write_text(folder / L"Vantrel.exe", "half a program");
+        journal.CloseEntry(false);
+        journal.Rollback();
+    }
+    EXPECT_EQ(test::read_bytes(user), "the user's pictures");
+    EXPECT_EQ(::GetFileAttributesW((folder / L"Vantrel.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Journal, UserFileKeptByTheRunIsNotTouchedByRollback)
+{
+    const std::wstring user = folder / L"UserImages.bmp";
+    test::write_text(user, "the user's pictures");
+    ::SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    const std::uint64_t id = file_id(user);
+    ASSERT_NE(id, 0u);
+    journal.RecordFile(user, 3, true);
+    const std::wstring backup = journal.current_entries.back().backup;
+    ASSERT_FALSE(backup.empty());
+    journal.CloseEntry(true);
+
+    journal.Rollback();
+
+    EXPECT_EQ(file_id(user), id); // the same file, not a copy put in its place
+    EXPECT_EQ(test::read_bytes(user), "the user's pictures");
+    EXPECT_EQ(::GetFileAttributesW(user.c_str()), DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE});
+    EXPECT_EQ(::GetFileAttributesW(backup.c_str()), INVALID_FILE_ATTRIBUTES); // no backup left behind
+}
+
+TEST_F(Journal, HeldTargetKeepsItsBytesAndAttributes)
+{
+    // A file in use by a program that lets others read it: it can be neither moved away nor
+    // deleted, and the extraction cleared its read-only attribute before failing on it.
+    const std::wstring program = folder / L"Vantrel.exe";
+    test::write_text(program, "the running program");
+    const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    ::SetFileAttributesW(program.c_str(), attributes);
+    // And a file of this run that someone opened before the rollback.
+    const std::wstring fresh = folder / L"Lang\\Vantrel.en.dll";
+    {
+        const tal::unique_hfile held = hold(program, FILE_SHARE_READ);
+        ASSERT_TRUE(held);
+        journal.RecordFile(program, 1, false);
+        EXPECT_TRUE(journal.current_entries.back().backup.empty());
+        ::SetFileAttributesW(program.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+        journal.CloseEntry(false);
+        journal.RecordFile(fresh, 0, false);
+        test::write_text(fresh, "new module");
+        ::SetFileAttributesW(fresh.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        const DWORD fresh_attributes = ::GetFileAttributesW(fresh.c_str());
+        ASSERT_TRUE(fresh_attributes & FILE_ATTRIBUTE_HIDDEN);
+        journal.CloseEntry(true);
+        const tal::unique_hfile reader = hold(fresh, FILE_SHARE_READ);
+        ASSERT_TRUE(reader);
+
+        journal.Rollback();
+
+        EXPECT_EQ(::GetFileAttributesW(fresh.c_str()), fresh_attributes); // still there, still hidden
+    }
+    EXPECT_EQ(test::read_bytes(program), "the running program");
+    EXPECT_EQ(::GetFileAttributesW(program.c_str()), attributes);
+}
+
+TEST_F(Journal, PreviousShortcutThatCannotBeMovedIsNotDeleted)
+{
+    const std::wstring menu = folder / L"Menu";
+    ::CreateDirectoryW(menu.c_str(), nullptr);
+    const std::wstring link = menu + L"\\Vantrel 7.05a.lnk";
+    test::write_text(link, "old shortcut");
+    journal.previous_entries.push_back({journal_kind::program_shortcut, link, {}, true, no_archive_kind, {}});
+    {
+        const tal::unique_hfile held = hold(link, FILE_SHARE_READ);
+        journal.BeginShortcut(0, menu);
+    }
+    EXPECT_TRUE(journal.current_entries.back().backup.empty());
+    test::write_text(link, "new shortcut"); // made over the old one
+    journal.CloseEntry(true, link.c_str());
+
+    journal.Rollback();
+
+    EXPECT_EQ(test::read_bytes(link), "new shortcut"); // not deleted: there was no copy to bring back
+}
+
+// A folder below the scratch folder whose name makes `folder + "\\" + file` exactly `length` long.
+std::wstring folder_for(const test::scratch_folder& scratch, std::size_t length, const std::wstring& file)
+{
+    return scratch.path() + L"\\" + std::wstring(length - scratch.path().size() - 2 - file.size(), L'd');
+}
+
+TEST_F(Journal, FileTooLongForTheCallsIsNeverDeleted)
+{
+    // The folder fits, the file does not: the folder is created and recorded, the file that
+    // was there is neither backed up nor deleted.
+    const std::wstring name = L"Vantrel.de.dll";
+    const std::wstring lang = folder_for(folder, tal::max_path + 2, name);
+    const std::wstring module = lang + L"\\" + name;
+    ASSERT_TRUE(tal::fits_max_path(lang));
+    ASSERT_FALSE(tal::fits_max_path(module));
+
+    journal.RecordFile(module, 0, false);
+    EXPECT_EQ(recorded(journal), (std::vector<std::pair<journal_kind, std::wstring>>{
+                                     {journal_kind::folder, lang}, {journal_kind::file, module}}));
+    journal.CloseEntry(false);
+    journal.Rollback();
+    EXPECT_FALSE(::PathIsDirectoryW(lang.c_str()));
+
+    // A previous installation's module at that place stays.
+    ASSERT_TRUE(::CreateDirectoryW(lang.c_str(), nullptr));
+    const std::wstring extended = L"\\\\?\\" + module;
+    test::write_text(extended, "the previous module");
+    journal.RecordFile(module, 0, false);
+    EXPECT_EQ(journal.current_entries.size(), 1u);
+    EXPECT_TRUE(journal.current_entries.back().backup.empty());
+    journal.CloseEntry(false);
+    journal.Rollback();
+    EXPECT_EQ(test::read_bytes(extended), "the previous module");
+    ::DeleteFileW(extended.c_str());
+}
+
+TEST_F(Journal, BackupsGoToTheWindowsTempWhenTempIsTooLong)
+{
+    // GetTempFileNameW takes no folder over 246 characters.
+    const std::wstring temp = folder_for(folder, 250, L"");
+    ASSERT_TRUE(::CreateDirectoryW(temp.c_str(), nullptr));
+    std::map<std::wstring, std::wstring> saved;
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+        wchar_t value[tal::max_path] = {};
+        ::GetEnvironmentVariableW(name, value, tal::max_path);
+        saved[name] = value;
+        ::SetEnvironmentVariableW(name, temp.c_str());
+    }
+    wchar_t current[tal::max_path + 1] = {};
+    const DWORD length = ::GetTempPathW(tal::max_path + 1, current);
+    const std::wstring name = MakeBackup(nullptr, false);
+    for (const auto& [variable, value] : saved)
+        ::SetEnvironmentVariableW(variable.c_str(), value.empty() ? nullptr : value.c_str());
+
+    ASSERT_GT(length, 246u) << "the long TEMP is not in use";
+    wchar_t windows[tal::max_path] = {};
+    ::GetWindowsDirectoryW(windows, tal::max_path);
+    const std::wstring expected = std::wstring(windows) + L"\\Temp\\tal";
+    EXPECT_EQ(name.substr(0, expected.size()), expected) << test::narrow(name);
 }
 
 class UninstallKey : public Journal {

@@ -9,7 +9,7 @@
 
 namespace {
 
-JournalEntry entry(journal_kind kind, std::wstring path, bool succeeded, std::uint32_t value = 0xFFFFFFFFu)
+JournalEntry entry(journal_kind kind, std::wstring path, bool succeeded, std::uint32_t value = no_archive_kind)
 {
     return {kind, std::move(path), {}, succeeded, value, {}};
 }
@@ -168,15 +168,31 @@ TEST_F(UninstallLog, WriteThenReadGivesTheSameJournal)
 
 TEST_F(UninstallLog, ReadingWithoutALogOnlyClearsTheFolders)
 {
-    journal.previous_install_folder = L"x";
-    journal.previous_shortcut_folder = L"y";
-    journal.previous_title = L"kept";
-    journal.ReadLog(nullptr);
-    EXPECT_EQ(journal.previous_install_folder, L"");
-    EXPECT_EQ(journal.previous_shortcut_folder, L"");
-    EXPECT_EQ(journal.previous_title, L"kept");
-    journal.ReadLog((folder / L"missing.ulog").c_str());
-    EXPECT_TRUE(journal.previous_entries.empty());
+    // Everything the journal holds is set first; without a log (none named, or none there)
+    // only the two folders go.
+    const std::list<JournalEntry> previous{entry(journal_kind::file, L"D:\\Old\\Vantrel.exe", true, 1),
+                                           entry(journal_kind::directx_update, L"DirectX", true)};
+    const std::list<JournalEntry> current{entry(journal_kind::folder, L"D:\\New", true)};
+    for (const std::wstring& missing : {std::wstring(), folder / L"missing.ulog"}) {
+        journal.previous_install_folder = L"D:\\Old";
+        journal.previous_shortcut_folder = L"C:\\Menu\\Old";
+        journal.previous_title = L"Vantrel 7.04";
+        journal.previous_entries = previous;
+        journal.current_entries = current;
+        journal.entry_open = true;
+
+        journal.ReadLog(missing.empty() ? nullptr : missing.c_str());
+
+        EXPECT_EQ(journal.previous_install_folder, L"");
+        EXPECT_EQ(journal.previous_shortcut_folder, L"");
+        EXPECT_EQ(journal.previous_title, L"Vantrel 7.04");
+        ASSERT_EQ(journal.previous_entries.size(), previous.size());
+        EXPECT_EQ(journal.previous_entries.front().path, L"D:\\Old\\Vantrel.exe");
+        EXPECT_EQ(journal.previous_entries.back().path, L"DirectX");
+        ASSERT_EQ(journal.current_entries.size(), 1u);
+        EXPECT_EQ(journal.current_entries.front().path, L"D:\\New");
+        EXPECT_TRUE(journal.entry_open);
+    }
 }
 
 TEST_F(UninstallLog, AnsiFileFromAnEditor)
@@ -205,13 +221,25 @@ TEST_F(UninstallLog, LogThatCannotBeCreatedFailsButBackupsGo)
 
 TEST_F(UninstallLog, PathTooLongForTheReaderIsAFailedWriteNotACutLine)
 {
+    // The refused line takes no position: the numbering stays consecutive.
     journal.current_entries = {entry(journal_kind::file, L"D:\\a.exe", true, 1),
                                entry(journal_kind::file, L"D:\\" + std::wstring(600, L'x'), true, 1),
-                               entry(journal_kind::file, L"D:\\b.exe", true, 1)};
+                               entry(journal_kind::file, L"D:\\b.exe", true, 1),
+                               // The longest line that the reader takes.
+                               entry(journal_kind::file, L"D:\\" + std::wstring(492, L'y'), true, 1),
+                               entry(journal_kind::folder, L"D:\\c", true)};
     EXPECT_FALSE(journal.WriteLog(log, L"D:\\", L""));
-    const std::string bytes = test::read_bytes(log);
-    EXPECT_NE(bytes.find(test::utf16_file(L"0002:0101:1 -- D:\\b.exe\r\n").substr(2)), std::string::npos);
-    EXPECT_EQ(bytes.find(test::utf16_file(L"xxxxxxxx").substr(2)), std::string::npos);
+    const std::wstring expected = L"// Uninstall Log File v1\r\n"
+                                  L"// ############ WARNING: Do not delete or modify this file. ############\r\n"
+                                  L"// Install Vantrel 7.05a\r\n"
+                                  L"// Install Path : D:\\\r\n"
+                                  L"// Shortcut Path : \r\n"
+                                  L"// ----------------\r\n"
+                                  L"0000:0101:1 -- D:\\a.exe\r\n"
+                                  L"0001:0101:1 -- D:\\b.exe\r\n"
+                                  L"0002:0101:1 -- D:\\" + std::wstring(492, L'y') + L"\r\n"
+                                  L"0003:00ff:1 -- D:\\c\r\n";
+    EXPECT_EQ(test::read_bytes(log), test::utf16_file(expected));
 }
 
 } // namespace
