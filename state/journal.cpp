@@ -10,6 +10,7 @@
 #include "support/path.h"
 #include "support/registry.h"
 #include "support/security.h"
+#include "support/temporary_folder.h"
 
 namespace {
 
@@ -127,18 +128,11 @@ void restore_key(const std::wstring& key_name, const std::wstring& backup)
 // long for GetTempFileNameW. Empty when neither can be named.
 std::wstring backup_folder()
 {
-    std::wstring temp(tal::max_path + 1, L'\0');
-    const DWORD length = ::GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
-    if (length > 0 && length <= longest_temp_folder) {
-        temp.resize(length);
+    const std::wstring temp = tal::system_temporary_folder();
+    if (!temp.empty() && temp.size() <= longest_temp_folder)
         return temp;
-    }
-    std::wstring windows(tal::max_path, L'\0');
-    const UINT got = ::GetWindowsDirectoryW(windows.data(), static_cast<UINT>(windows.size()));
-    if (got == 0 || got >= windows.size())
-        return {};
-    windows.resize(got);
-    const std::wstring fallback = tal::append_path(windows, L"Temp");
+    const std::wstring windows = tal::windows_folder();
+    const std::wstring fallback = windows.empty() ? std::wstring() : tal::append_path(windows, L"Temp");
     return fallback.size() <= longest_temp_folder ? fallback : std::wstring();
 }
 

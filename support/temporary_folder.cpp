@@ -5,7 +5,6 @@
 #include "support/path.h"
 
 namespace tal {
-namespace {
 
 std::wstring windows_folder()
 {
@@ -19,8 +18,6 @@ std::wstring windows_folder()
     path.resize(length);
     return path;
 }
-
-} // namespace
 
 std::wstring system_temporary_folder()
 {

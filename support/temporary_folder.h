@@ -7,6 +7,9 @@
 
 namespace tal {
 
+// The Windows folder, however long; empty when it cannot be had.
+std::wstring windows_folder();
+
 // The system's temporary folder with its trailing backslash, however long; empty with the
 // thread's last error when it cannot be had.
 std::wstring system_temporary_folder();
