@@ -119,7 +119,7 @@ void expect_texts_fit(HWND dialog, const dialog_font& font, const std::string& w
             bool wraps = false;
             const auto container = [&](const control& c) {
                 const LONG style = ::GetWindowLongW(c.window, GWL_STYLE);
-                return (class_of(c.window) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) || c.id == 1005
+                return (class_of(c.window) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) || c.id == IDC_SIDE_BACKGROUND
                        || (class_of(c.window) == L"Static" && chrome_of(c.window, wraps) < 0 && c.id == -1);
             };
             if (container(list[i]) || container(list[j]))
@@ -142,19 +142,19 @@ TEST(Screenshots, EveryPageInTheUsersLanguage)
 
     test::wizard w;
     const char* pages[] = {"start", "mode", "folder", "shortcuts", "installation"};
-    for (int page = 0; page < 5; ++page) {
+    for (int page = PAGE_START; page <= PAGE_INSTALL; ++page) {
         ASSERT_TRUE(w.wait_page(page)) << page;
         w.save_screenshot(prefix + L"-" + std::to_wstring(page) + L"-" + std::wstring(pages[page], pages[page] + strlen(pages[page])));
         expect_texts_fit(w.page(), font, name + " " + pages[page]);
         expect_texts_fit(w.frame(), font, name + " frame on " + pages[page]);
-        if (page == 1)
-            w.press_page(1019); // advanced, to see every page
-        if (page < 4)
+        if (page == PAGE_MODE)
+            w.press_page(IDC_ADVANCED_MODE); // advanced, to see every page
+        if (page < PAGE_INSTALL)
             w.next(); // on the installation page Next would install
     }
 
-    ::PostMessageW(w.frame(), WM_SYSCOMMAND, 0x10, 0);
-    const HWND about = test::wait_for_dialog(w.pid(), 1019, 10000);
+    ::PostMessageW(w.frame(), WM_SYSCOMMAND, CInstallDlg::about_command, 0);
+    const HWND about = test::wait_for_dialog(w.pid(), IDC_ABOUT_TITLE, 10000);
     ASSERT_TRUE(about);
     test::settle();
     test::screenshot(about, test::test_folder() + L"..\\screenshots\\" + prefix + L"-about.bmp");
