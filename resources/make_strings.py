@@ -71,7 +71,7 @@ GERMAN = {
     18: "%1-Beispiele", 100: "Installation von '%1'.", 101: "Aktualisierung von '%1' auf '%2'.",
     102: "'%1' ist bereits installiert.", 103: "Eine neuere Version (%1) ist bereits installiert.",
     104: "Möchten Sie die erneute Installation wirklich durchführen?",
-    105: "Klicken Sie auf '%1', um fortzufahren, oder auf '%2', um das Installationsprogramm zu beenden.",
+    105: "Mit '%1' fortfahren oder mit '%2' das Installationsprogramm beenden.",
     106: "Klicken Sie auf '%1', um fortzufahren.", 107: "Klicken Sie auf '%1', um das Installationsprogramm zu beenden.",
     108: "Klicken Sie auf '%1', um die Installation zu starten.", 109: "Version %1",
     110: "Die Installation ist nicht abgeschlossen.\r\n\r\nMöchten Sie das Installationsprogramm wirklich beenden?",
