@@ -5,15 +5,14 @@
 #include "app/message_keys.h"
 #include "app/previous_installation.h"
 #include "app/startup_language.h"
-#include "support/language.h"
 #include "holders/scope_guard.h"
 #include "resources/resource_ids.h"
+#include "support/language.h"
 #include "support/message_box.h"
 #include "support/message_pump.h"
 #include "wizard/about_dlg.h"
 
 namespace {
-
 
 RECT child_rect(HWND child)
 {
@@ -27,8 +26,8 @@ RECT child_rect(HWND child)
 
 CInstallDlg::CInstallDlg()
     : CDialog(IDD_WIZARD), m_pages{&m_pageStart, &m_pageMode, &m_pagePath, &m_pageShortcut, &m_pageInstall, &m_pageEnd},
-      m_hIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON, 0, 0,
-                                              LR_DEFAULTSIZE | LR_SHARED)))
+      m_hIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
+                                              IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED)))
 {
 }
 

@@ -51,7 +51,8 @@ int wmain(int argc, wchar_t** argv)
         for (int i = 0; i < 600 && !test::item_enabled(w.frame(), IDCANCEL); ++i)
             ::Sleep(100);
         save(w, shots, L"page4-installed");
-        const std::wstring log = test::item_text(w.page(), IDC_LOG) + L"\r\n" + test::item_text(w.page(), IDC_STATUS) + L"\r\n";
+        const std::wstring log =
+            test::item_text(w.page(), IDC_LOG) + L"\r\n" + test::item_text(w.page(), IDC_STATUS) + L"\r\n";
         write_utf8(argv[2], log);
         // After a completed run Back is disabled; after a failed one it is not.
         const bool installed = !test::item_enabled(w.frame(), IDC_BACK);

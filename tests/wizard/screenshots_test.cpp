@@ -122,7 +122,8 @@ void expect_texts_fit(HWND dialog, const dialog_font& font, const std::string& w
             bool wraps = false;
             const auto container = [&](const control& c) {
                 const LONG style = ::GetWindowLongW(c.window, GWL_STYLE);
-                return (class_of(c.window) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) || c.id == IDC_SIDE_BACKGROUND
+                return (class_of(c.window) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX)
+                       || c.id == IDC_SIDE_BACKGROUND
                        || (class_of(c.window) == L"Static" && chrome_of(c.window, wraps) < 0 && c.id == -1);
             };
             if (container(list[i]) || container(list[j]))
