@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 #include <vector>
@@ -220,12 +222,19 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
         ASSERT_TRUE(uninstaller.wait(20000, code));
         EXPECT_EQ(code, 0u);
     }
-    for (int i = 0; i < 200 && ::PathFileExistsW(install_folder.c_str()); ++i)
+    // The uninstaller's copy removes the newest entries first: the installation folder goes
+    // before the data folders, so wait for all of them.
+    const std::wstring removed[] = {
+        shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin", shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
+        shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin", shell_folder(CSIDL_APPDATA) + L"\\Marrowin",
+        shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"};
+    const auto any_left = [&removed] {
+        return std::any_of(std::begin(removed), std::end(removed),
+                           [](const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; });
+    };
+    for (int i = 0; i < 200 && any_left(); ++i)
         ::Sleep(100);
-    for (const std::wstring& gone :
-         {shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin", shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
-          shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin", shell_folder(CSIDL_APPDATA) + L"\\Marrowin",
-          shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"})
+    for (const std::wstring& gone : removed)
         EXPECT_FALSE(::PathFileExistsW(gone.c_str())) << test::narrow(gone);
     EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
     HKEY raw = nullptr;
