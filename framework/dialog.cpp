@@ -27,6 +27,17 @@ void CDataExchange::Fail()
     throw CUserException{};
 }
 
+void CDataExchange::Fail(const std::wstring& prompt)
+{
+    HWND top = nullptr;
+    const HWND owner = AfxGetSafeOwner(m_pDlgWnd->m_hWnd, &top);
+    CWinApp* app = AfxGetApp();
+    ::MessageBoxW(owner, prompt.c_str(), app ? app->m_strAppName.c_str() : nullptr, MB_OK | MB_ICONEXCLAMATION);
+    if (top)
+        ::EnableWindow(top, TRUE);
+    Fail();
+}
+
 void DDX_Text(CDataExchange* pDX, int id, std::wstring& value)
 {
     const HWND control = pDX->PrepareEditCtrl(id);
@@ -75,7 +86,7 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
         control.m_hWnd = pDX->PrepareCtrl(id);
 }
 
-void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int count)
+void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int count, const std::wstring& prompt)
 {
     if (!pDX->m_bSaveAndValidate) {
         if (pDX->m_hWndLastControl)
@@ -84,15 +95,11 @@ void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int count)
     }
     if (value.size() <= static_cast<std::size_t>(count))
         return;
+    if (!prompt.empty())
+        pDX->Fail(prompt);
     wchar_t text[96];
     std::swprintf(text, 96, L"Please enter no more than %d characters.", count);
-    HWND top = nullptr;
-    const HWND owner = AfxGetSafeOwner(pDX->m_pDlgWnd->m_hWnd, &top);
-    CWinApp* app = AfxGetApp();
-    ::MessageBoxW(owner, text, app ? app->m_strAppName.c_str() : nullptr, MB_OK | MB_ICONEXCLAMATION);
-    if (top)
-        ::EnableWindow(top, TRUE);
-    pDX->Fail();
+    pDX->Fail(text);
 }
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}

@@ -21,6 +21,8 @@ public:
     HWND PrepareCtrl(int id);
     HWND PrepareEditCtrl(int id);
     [[noreturn]] void Fail();
+    // Tells the user why in the framework's validation box, then fails.
+    [[noreturn]] void Fail(const std::wstring& prompt);
 
     CDialog* m_pDlgWnd;
     BOOL m_bSaveAndValidate;
@@ -34,8 +36,9 @@ void DDX_Check(CDataExchange* pDX, int id, int& value);
 void DDX_Radio(CDataExchange* pDX, int id, int& value);
 // Attaches the control once, so that `control` refers to it.
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
-// At most `count` characters: limits the edit when loading, refuses longer text when saving.
-void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int count);
+// At most `count` characters: limits the edit when loading, refuses longer text when saving
+// with `prompt`, or with the framework's own English text when none is given.
+void DDV_MaxChars(CDataExchange* pDX, const std::wstring& value, int count, const std::wstring& prompt = {});
 
 class CDialog : public CWnd {
 public:

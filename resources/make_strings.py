@@ -3,7 +3,7 @@
 the seventeen languages. Run it after a change; the generated file is committed."""
 import os
 
-KEYS = list(range(0, 19)) + list(range(100, 116)) + list(range(117, 128)) + [129, 131]
+KEYS = list(range(0, 19)) + list(range(100, 116)) + list(range(117, 128)) + [129, 131] + list(range(132, 136))
 BUTTONS = {1, 2, 4, 5, 6, 7, 8}
 
 FRENCH = {
@@ -31,6 +31,10 @@ FRENCH = {
     127: "Vous devez fermer '%1' avant de poursuivre l'installation.",
     129: "'%1' sera installé dans la langue choisie, mais l'installeur, en cours de traduction, s'exécutera en français.",
     131: "Mise à jour de DirectX...",
+    132: "Veuillez ne pas saisir plus de %1 caractères.",
+    133: "Veuillez saisir le chemin complet d'un dossier, par exemple C:\\Programmes\\Vantrel ou \\\\serveur\\partage\\Vantrel.",
+    134: "Le dossier d'installation est trop long pour les fichiers qui y seront installés. Choisissez un dossier de %1 caractères au plus.",
+    135: "Le dossier du menu Démarrer est trop long pour les raccourcis qui y seront créés. Choisissez un dossier de %1 caractères au plus.",
 }
 
 ENGLISH = {
@@ -53,6 +57,10 @@ ENGLISH = {
     127: "You should close '%1' before continuing Installation.",
     129: "'%1' will be installed in the selected Langage, but the Installer, still under translation,  shall run in English.",
     131: "#",
+    132: "Please enter no more than %1 characters.",
+    133: "Please enter the full path of a folder, such as C:\\Programs\\Vantrel or \\\\server\\share\\Vantrel.",
+    134: "The installation folder is too long for the files installed in it. Please choose a folder of no more than %1 characters.",
+    135: "The Start menu folder is too long for the shortcuts created in it. Please choose a folder of no more than %1 characters.",
 }
 
 GERMAN = {
@@ -60,13 +68,13 @@ GERMAN = {
     6: "Weiter", 7: "Installieren", 8: "Durchsuchen...", 9: "Startmenü", 10: "Auswahl des Installationsordners",
     11: "OK", 12: "Fehlgeschlagen", 13: "%1 deinstallieren", 14: "Wählen Sie die Installationssprache",
     15: "Installationsart", 16: "Schnellinstallation (empfohlen)", 17: "Benutzerdefinierte Installation",
-    18: "Beispiele %1", 100: "Installation von '%1'.", 101: "Aktualisierung von '%1' auf '%2'.",
+    18: "%1-Beispiele", 100: "Installation von '%1'.", 101: "Aktualisierung von '%1' auf '%2'.",
     102: "'%1' ist bereits installiert.", 103: "Eine neuere Version (%1) ist bereits installiert.",
-    104: "Möchten Sie die Neuinstallation wirklich durchführen?",
-    105: "Klicken Sie auf '%1', um fortzufahren, oder auf '%2', um die Installation zu beenden.",
-    106: "Klicken Sie auf '%1', um fortzufahren.", 107: "Klicken Sie auf '%1', um die Installation zu beenden.",
+    104: "Möchten Sie die erneute Installation wirklich durchführen?",
+    105: "Mit '%1' fortfahren oder mit '%2' das Installationsprogramm beenden.",
+    106: "Klicken Sie auf '%1', um fortzufahren.", 107: "Klicken Sie auf '%1', um das Installationsprogramm zu beenden.",
     108: "Klicken Sie auf '%1', um die Installation zu starten.", 109: "Version %1",
-    110: "Die Installation ist nicht abgeschlossen.\r\n\r\nMöchten Sie die Installation wirklich beenden?",
+    110: "Die Installation ist nicht abgeschlossen.\r\n\r\nMöchten Sie das Installationsprogramm wirklich beenden?",
     111: "Wählen Sie den Ordner, in dem '%1' installiert werden soll.",
     112: "Eine Verknüpfung in folgendem Menü erstellen:", 113: "Eine Verknüpfung auf dem Desktop erstellen.",
     114: "Installation wird vorbereitet...", 115: "Datei %1 wird kopiert...", 117: "Verknüpfungen werden erstellt...",
@@ -78,6 +86,10 @@ GERMAN = {
     127: "Bitte schließen Sie '%1', bevor Sie mit der Installation fortfahren.",
     129: "'%1' wird in der gewählten Sprache installiert, das noch nicht übersetzte Installationsprogramm läuft jedoch auf Englisch.",
     131: "#",
+    132: "Bitte geben Sie höchstens %1 Zeichen ein.",
+    133: "Bitte geben Sie den vollständigen Pfad eines Ordners ein, zum Beispiel C:\\Programme\\Vantrel oder \\\\Server\\Freigabe\\Vantrel.",
+    134: "Der Installationsordner ist zu lang für die darin installierten Dateien. Bitte wählen Sie einen Ordner mit höchstens %1 Zeichen.",
+    135: "Der Startmenüordner ist zu lang für die darin erstellten Verknüpfungen. Bitte wählen Sie einen Ordner mit höchstens %1 Zeichen.",
 }
 
 SPANISH = {
@@ -102,6 +114,10 @@ SPANISH = {
     127: "Cierre '%1' antes de continuar con la instalación.",
     129: "'%1' se instalará en el idioma elegido, pero el instalador, aún en traducción, se ejecutará en inglés.",
     131: "#",
+    132: "Escriba %1 caracteres como máximo.",
+    133: "Escriba la ruta completa de una carpeta, por ejemplo C:\\Programas\\Vantrel o \\\\servidor\\recurso\\Vantrel.",
+    134: "La carpeta de instalación es demasiado larga para los archivos que se instalarán en ella. Elija una carpeta de %1 caracteres como máximo.",
+    135: "La carpeta del menú Inicio es demasiado larga para los accesos directos que se crearán en ella. Elija una carpeta de %1 caracteres como máximo.",
 }
 
 PORTUGUESE = {
@@ -125,12 +141,16 @@ PORTUGUESE = {
     127: "Feche '%1' antes de continuar a instalação.",
     129: "'%1' será instalado no idioma escolhido, mas o instalador, ainda em tradução, será executado em inglês.",
     131: "#",
+    132: "Introduza no máximo %1 caracteres.",
+    133: "Introduza o caminho completo de uma pasta, por exemplo C:\\Programas\\Vantrel ou \\\\servidor\\partilha\\Vantrel.",
+    134: "A pasta de instalação é demasiado longa para os ficheiros que nela serão instalados. Escolha uma pasta com no máximo %1 caracteres.",
+    135: "A pasta do menu Iniciar é demasiado longa para os atalhos que nela serão criados. Escolha uma pasta com no máximo %1 caracteres.",
 }
 
 TURKISH = {
-    0: "Kurulum", 1: "Tamam", 2: "İptal", 3: "'%1' hakkında", 4: "Çıkış", 5: "Geri", 6: "İleri", 7: "Kur",
+    0: "Kurulum", 1: "Tamam", 2: "İptal", 3: "%1 hakkında", 4: "Çıkış", 5: "Geri", 6: "İleri", 7: "Kur",
     8: "Gözat...", 9: "Başlat menüsü", 10: "Kurulum klasörü seçimi", 11: "Tamam", 12: "Başarısız",
-    13: "%1 kaldır", 14: "Kurulum dilini seçin", 15: "Kurulum yöntemi", 16: "Hızlı kurulum (önerilen)",
+    13: "%1'i Kaldır", 14: "Kurulum dilini seçin", 15: "Kurulum yöntemi", 16: "Hızlı kurulum (önerilen)",
     17: "Özel kurulum", 18: "%1 Örnekleri", 100: "'%1' kurulumu.", 101: "'%1' sürümünden '%2' sürümüne güncelleme.",
     102: "'%1' zaten kurulu.", 103: "Daha yeni bir sürüm (%1) zaten kurulu.",
     104: "Yeniden kurulumu onaylıyor musunuz?",
@@ -148,10 +168,14 @@ TURKISH = {
     127: "Kuruluma devam etmeden önce '%1' uygulamasını kapatın.",
     129: "'%1' seçilen dilde kurulacak, ancak henüz çevrilmekte olan kurulum programı İngilizce çalışacak.",
     131: "#",
+    132: "En fazla %1 karakter girin.",
+    133: "Bir klasörün tam yolunu girin, örneğin C:\\Programlar\\Vantrel veya \\\\sunucu\\paylaşım\\Vantrel.",
+    134: "Kurulum klasörü, içine kurulacak dosyalar için çok uzun. En fazla %1 karakterlik bir klasör seçin.",
+    135: "Başlat menüsü klasörü, içinde oluşturulacak kısayollar için çok uzun. En fazla %1 karakterlik bir klasör seçin.",
 }
 
 ROMANIAN = {
-    0: "Program de instalare", 1: "OK", 2: "Anulare", 3: "Despre '%1'", 4: "Ieșire", 5: "Înapoi", 6: "Înainte",
+    0: "Program de instalare", 1: "OK", 2: "Anulare", 3: "Despre '%1'", 4: "Ieșire", 5: "Înapoi", 6: "Următorul",
     7: "Instalare", 8: "Răsfoire...", 9: "Meniul Start", 10: "Selectarea dosarului de instalare", 11: "OK",
     12: "Eșec", 13: "Dezinstalare %1", 14: "Selectați limba de instalare", 15: "Metoda de instalare",
     16: "Instalare rapidă (recomandată)", 17: "Instalare personalizată", 18: "Exemple %1",
@@ -171,6 +195,10 @@ ROMANIAN = {
     127: "Închideți '%1' înainte de a continua instalarea.",
     129: "'%1' va fi instalat în limba aleasă, dar programul de instalare, încă în curs de traducere, va rula în engleză.",
     131: "#",
+    132: "Introduceți cel mult %1 caractere.",
+    133: "Introduceți calea completă a unui dosar, de exemplu C:\\Programe\\Vantrel sau \\\\server\\partajare\\Vantrel.",
+    134: "Dosarul de instalare este prea lung pentru fișierele care vor fi instalate în el. Alegeți un dosar de cel mult %1 caractere.",
+    135: "Dosarul din meniul Start este prea lung pentru comenzile rapide care vor fi create în el. Alegeți un dosar de cel mult %1 caractere.",
 }
 
 ITALIAN = {
@@ -196,6 +224,10 @@ ITALIAN = {
     127: "Chiudere '%1' prima di continuare l'installazione.",
     129: "'%1' verrà installato nella lingua scelta, ma il programma di installazione, ancora in traduzione, verrà eseguito in inglese.",
     131: "#",
+    132: "Immettere al massimo %1 caratteri.",
+    133: "Immettere il percorso completo di una cartella, ad esempio C:\\Programmi\\Vantrel o \\\\server\\condivisione\\Vantrel.",
+    134: "La cartella di installazione è troppo lunga per i file che vi saranno installati. Scegliere una cartella di al massimo %1 caratteri.",
+    135: "La cartella del menu Start è troppo lunga per i collegamenti che vi saranno creati. Scegliere una cartella di al massimo %1 caratteri.",
 }
 
 # Only the button words of these blocks are translated.
@@ -218,7 +250,7 @@ BLOCKS = [  # (language, block base, texts)
 
 
 def rc_string(text):
-    return '"' + text.replace('"', '""').replace("\r", "\\r").replace("\n", "\\n") + '"'
+    return '"' + text.replace("\\", "\\\\").replace('"', '""').replace("\r", "\\r").replace("\n", "\\n") + '"'
 
 
 def main():

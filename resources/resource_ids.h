@@ -40,6 +40,9 @@
 #define RT_PAYLOAD 260
 #define IDR_PAYLOAD 134
 
+// The frame's system-menu item that opens the About box.
+#define IDM_ABOUT 0x0010
+
 // The frame's controls besides IDOK (Next) and IDCANCEL (Exit).
 #define IDC_BACK 3
 #define IDC_SEPARATOR 1002

@@ -2,20 +2,21 @@
 
 #include "app/install_app.h"
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
 
 void CDlgEnd::DoDataExchange(CDataExchange* pDX)
 {
     if (!pDX->m_bSaveAndValidate && GetInstallApp().m_bInstalled)
-        SetMessage(1016, 1120);
+        SetMessage(IDC_TEXT, MSG_INSTALLATION_COMPLETE);
 }
 
 void CDlgEnd::RefreshTexts()
 {
-    SetDlgItemText(1016, L"");
-    SetMessage(1003, 1107, {LoadLocalizedString(1004)});
+    SetDlgItemText(IDC_TEXT, L"");
+    SetMessage(IDC_STATUS, MSG_CLICK_TO_EXIT, {LoadLocalizedString(MSG_EXIT)});
 }
 
 void CDlgEnd::Stretch(int dx, int dy)
 {
-    StretchControls(dx, dy, {1016, 1003}, {}, {1016}, {1003});
+    StretchControls(dx, dy, {IDC_TEXT, IDC_STATUS}, {}, {IDC_TEXT}, {IDC_STATUS});
 }

@@ -2,26 +2,27 @@
 
 #include "app/install_app.h"
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
 
 void CDlgMode::DoDataExchange(CDataExchange* pDX)
 {
     CInstallApp& app = GetInstallApp();
     if (!pDX->m_bSaveAndValidate)
-        m_nMode = app.m_bAdvancedMode ? 1 : 0;
-    DDX_Radio(pDX, 1018, m_nMode);
+        m_nMode = app.m_bAdvancedMode ? advanced_mode : quick_mode;
+    DDX_Radio(pDX, IDC_QUICK_MODE, m_nMode);
     if (pDX->m_bSaveAndValidate)
-        app.m_bAdvancedMode = m_nMode == 1;
+        app.m_bAdvancedMode = m_nMode == advanced_mode;
 }
 
 void CDlgMode::RefreshTexts()
 {
-    SetMessage(1021, 1015);
-    SetMessage(1018, 1016);
-    SetMessage(1019, 1017);
-    SetMessage(1003, 1106, {LoadLocalizedString(1006)});
+    SetMessage(IDC_MODE_GROUP, MSG_INSTALLATION_METHOD);
+    SetMessage(IDC_QUICK_MODE, MSG_QUICK_INSTALLATION);
+    SetMessage(IDC_ADVANCED_MODE, MSG_ADVANCED_INSTALLATION);
+    SetMessage(IDC_STATUS, MSG_CLICK_TO_CONTINUE, {LoadLocalizedString(MSG_NEXT)});
 }
 
 void CDlgMode::Stretch(int dx, int dy)
 {
-    StretchControls(dx, dy, {1021, 1018, 1019, 1003}, {}, {}, {1003});
+    StretchControls(dx, dy, {IDC_MODE_GROUP, IDC_QUICK_MODE, IDC_ADVANCED_MODE, IDC_STATUS}, {}, {}, {IDC_STATUS});
 }

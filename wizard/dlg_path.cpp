@@ -2,17 +2,22 @@
 
 #include "app/install_app.h"
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
+#include "app/previous_installation.h"
 #include "app/product.h"
+#include "resources/resource_ids.h"
 #include "support/folder_browser.h"
+#include "support/path.h"
+#include "wizard/installation_paths.h"
 
 BOOL CDlgPath::OnInitDialog()
 {
     CWizardPage::OnInitDialog();
     // A reinstallation or an update keeps the previous installation's folder.
-    if (GetInstallApp().m_nPreviousState != 0) {
-        ::EnableWindow(GetDlgItem(1009), FALSE);
-        ::EnableWindow(GetDlgItem(1006), FALSE);
-        ::SendMessageW(GetDlgItem(1007), EM_SETREADONLY, TRUE, 0);
+    if (GetInstallApp().m_nPreviousState != PREVIOUS_NONE) {
+        ::EnableWindow(GetDlgItem(IDC_FOLDER_LABEL), FALSE);
+        ::EnableWindow(GetDlgItem(IDC_BROWSE), FALSE);
+        ::SendMessageW(GetDlgItem(IDC_FOLDER), EM_SETREADONLY, TRUE, 0);
     }
     return TRUE;
 }
@@ -22,15 +27,27 @@ void CDlgPath::DoDataExchange(CDataExchange* pDX)
     CInstallApp& app = GetInstallApp();
     if (!pDX->m_bSaveAndValidate)
         m_strFolder = app.m_strInstallDir;
-    DDX_Text(pDX, 1007, m_strFolder);
-    DDV_MaxChars(pDX, m_strFolder, 260);
+    DDX_Text(pDX, IDC_FOLDER, m_strFolder);
+    LimitFolderText(pDX, m_strFolder);
+    // The browser may start from anything typed; the folder is judged when the page is left.
+    if (pDX->m_bSaveAndValidate && !m_bBrowsing)
+        ValidateFolder(pDX);
     if (pDX->m_bSaveAndValidate)
         app.m_strInstallDir = m_strFolder;
 }
 
+void CDlgPath::ValidateFolder(CDataExchange* pDX) const
+{
+    if (!tal::is_full_folder_path(m_strFolder))
+        pDX->Fail(LoadLocalizedString(MSG_FOLDER_NOT_FULL_PATH));
+    const std::vector<std::wstring>& below = InstallerPathsBelowInstallFolder();
+    if (!FitsBelow(m_strFolder, below))
+        pDX->Fail(FormatLocalizedMessage(MSG_FOLDER_TOO_LONG, {std::to_wstring(LongestFolderFor(below))}));
+}
+
 BOOL CDlgPath::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (LOWORD(wParam) == 1006 && HIWORD(wParam) == BN_CLICKED) {
+    if (LOWORD(wParam) == IDC_BROWSE && HIWORD(wParam) == BN_CLICKED) {
         OnBrowse();
         return TRUE;
     }
@@ -39,10 +56,13 @@ BOOL CDlgPath::OnCommand(WPARAM wParam, LPARAM lParam)
 
 void CDlgPath::OnBrowse()
 {
-    if (!UpdateData(TRUE))
+    m_bBrowsing = true;
+    const bool saved = UpdateData(TRUE);
+    m_bBrowsing = false;
+    if (!saved)
         return;
     CInstallApp& app = GetInstallApp();
-    const std::wstring title = FormatLocalizedMessage(1111, {GetProductName(true)});
+    const std::wstring title = FormatLocalizedMessage(MSG_SELECT_INSTALL_FOLDER, {GetProductName(true)});
     std::wstring initial = app.m_strInstallDir;
     const std::wstring folder = tal::browse_for_folder(initial, GetProductKeyName(), title.c_str());
     if (!folder.empty()) {
@@ -53,13 +73,14 @@ void CDlgPath::OnBrowse()
 
 void CDlgPath::RefreshTexts()
 {
-    SetMessage(1008, 1010);
-    SetMessage(1009, 1111, {GetProductName(true)});
-    SetMessage(1006, 1008);
-    SetMessage(1003, 1106, {LoadLocalizedString(1006)});
+    SetMessage(IDC_FOLDER_GROUP, MSG_FOLDER_SELECTION);
+    SetMessage(IDC_FOLDER_LABEL, MSG_SELECT_INSTALL_FOLDER, {GetProductName(true)});
+    SetMessage(IDC_BROWSE, MSG_BROWSE);
+    SetMessage(IDC_STATUS, MSG_CLICK_TO_CONTINUE, {LoadLocalizedString(MSG_NEXT)});
 }
 
 void CDlgPath::Stretch(int dx, int dy)
 {
-    StretchControls(dx, dy, {1008, 1009, 1007, 1003}, {1006}, {}, {1003});
+    StretchControls(dx, dy, {IDC_FOLDER_GROUP, IDC_FOLDER_LABEL, IDC_FOLDER, IDC_STATUS}, {IDC_BROWSE}, {},
+                    {IDC_STATUS});
 }

@@ -1,10 +1,11 @@
 #pragma once
+#include "resources/resource_ids.h"
 #include "wizard/wizard_page.h"
 
 // Page 3: the Start-menu and desktop shortcuts.
 class CDlgShortcut : public CWizardPage {
 public:
-    CDlgShortcut() : CWizardPage(134) {}
+    CDlgShortcut() : CWizardPage(IDD_PAGE_SHORTCUT) {}
 
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
@@ -22,4 +23,5 @@ private:
     int m_nStartMenu = 0;
     std::wstring m_strRelative;
     std::wstring m_strRoot; // the Start menu folder that the relative text starts from
+    bool m_bBrowsing = false;
 };

@@ -4,9 +4,21 @@
 
 #include "app/install_app.h"
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
+#include "app/previous_installation.h"
 #include "app/product.h"
 #include "app/startup_language.h"
 #include "support/language.h"
+#include "support/text_width.h"
+
+namespace {
+
+// Entries are read back with at most this many characters.
+constexpr int max_name_chars = 256;
+// Room beside an entry's text for its flag and the list's edges.
+constexpr int drop_down_margin = 30;
+
+} // namespace
 
 CDlgStart::~CDlgStart()
 {
@@ -44,23 +56,18 @@ BOOL CDlgStart::OnInitDialog()
     }
     // The drop-down is as wide as its widest entry, measured in the page's font.
     const HWND inner = reinterpret_cast<HWND>(::SendMessageW(combo, CBEM_GETCOMBOCONTROL, 0, 0));
-    const HDC dc = ::GetDC(inner);
-    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+    const tal::window_dc dc(inner, reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
     int widest = 0;
     for (int i = 0; i < position; ++i) {
-        wchar_t text[257] = {};
+        wchar_t text[max_name_chars + 1] = {};
         COMBOBOXEXITEMW item{};
         item.mask = CBEIF_TEXT;
         item.iItem = i;
         item.pszText = text;
-        item.cchTextMax = 256;
+        item.cchTextMax = max_name_chars;
         ::SendMessageW(combo, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        SIZE size{};
-        ::GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
-        widest = std::max(widest, static_cast<int>(size.cx) + 30);
+        widest = std::max(widest, dc.text_width(text) + drop_down_margin);
     }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(inner, dc);
     ::SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest), 0);
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
     return TRUE;
@@ -68,12 +75,12 @@ BOOL CDlgStart::OnInitDialog()
 
 void CDlgStart::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Control(pDX, 1023, m_comboLanguage);
+    DDX_Control(pDX, IDC_LANGUAGE, m_comboLanguage);
 }
 
 BOOL CDlgStart::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (LOWORD(wParam) == 1023 && HIWORD(wParam) == CBN_SELCHANGE) {
+    if (LOWORD(wParam) == IDC_LANGUAGE && HIWORD(wParam) == CBN_SELCHANGE) {
         const LRESULT position = ::SendMessageW(m_comboLanguage.m_hWnd, CB_GETCURSEL, 0, 0);
         if (position != CB_ERR) {
             COMBOBOXEXITEMW item{};
@@ -92,34 +99,36 @@ void CDlgStart::RefreshTexts()
     std::wstring title;
     const int state = GetInstallApp().GetPreviousState(&title);
     const std::wstring product = GetProductName(false);
-    const std::wstring next = LoadLocalizedString(1006);
-    const std::wstring cancel = LoadLocalizedString(1002);
+    const std::wstring next = LoadLocalizedString(MSG_NEXT);
+    const std::wstring cancel = LoadLocalizedString(MSG_CANCEL);
     std::wstring information, status;
     switch (state) {
-    case 1:
-        information = FormatLocalizedMessage(1102, {product}) + L"\r\n" + LoadLocalizedString(1104);
-        status = FormatLocalizedMessage(1105, {next, cancel});
+    case PREVIOUS_SAME_VERSION:
+        information = FormatLocalizedMessage(MSG_ALREADY_INSTALLED, {product}) + L"\r\n"
+                      + LoadLocalizedString(MSG_CONFIRM_REINSTALLATION);
+        status = FormatLocalizedMessage(MSG_CONTINUE_OR_EXIT, {next, cancel});
         break;
-    case 2:
-        information = FormatLocalizedMessage(1101, {title, product});
-        status = FormatLocalizedMessage(1106, {next});
+    case PREVIOUS_OLDER_VERSION:
+        information = FormatLocalizedMessage(MSG_UPDATE_FROM_TO, {title, product});
+        status = FormatLocalizedMessage(MSG_CLICK_TO_CONTINUE, {next});
         break;
-    case -1:
-        information = FormatLocalizedMessage(1100, {product}) + L"\r\n" + FormatLocalizedMessage(1103, {title});
-        status = FormatLocalizedMessage(1107, {cancel});
+    case PREVIOUS_NEWER_VERSION:
+        information = FormatLocalizedMessage(MSG_INSTALLATION_OF, {product}) + L"\r\n"
+                      + FormatLocalizedMessage(MSG_NEWER_INSTALLED, {title});
+        status = FormatLocalizedMessage(MSG_CLICK_TO_EXIT, {cancel});
         break;
     default:
-        information = FormatLocalizedMessage(1100, {product});
-        status = FormatLocalizedMessage(1106, {next});
+        information = FormatLocalizedMessage(MSG_INSTALLATION_OF, {product});
+        status = FormatLocalizedMessage(MSG_CLICK_TO_CONTINUE, {next});
         break;
     }
-    SetDlgItemText(1016, information);
-    SetDlgItemText(1003, status);
-    SetMessage(1020, 1109, {product});
-    SetMessage(1022, 1014);
+    SetDlgItemText(IDC_TEXT, information);
+    SetDlgItemText(IDC_STATUS, status);
+    SetMessage(IDC_VERSION, MSG_VERSION, {product});
+    SetMessage(IDC_LANGUAGE_LABEL, MSG_SELECT_LANGUAGE);
 }
 
 void CDlgStart::Stretch(int dx, int dy)
 {
-    StretchControls(dx, dy, {1023, 1020, 1016, 1003}, {}, {1016}, {1003});
+    StretchControls(dx, dy, {IDC_LANGUAGE, IDC_VERSION, IDC_TEXT, IDC_STATUS}, {}, {IDC_TEXT}, {IDC_STATUS});
 }

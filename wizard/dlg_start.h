@@ -2,12 +2,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "resources/resource_ids.h"
 #include "wizard/wizard_page.h"
 
 // Page 0: the language list and the situation of a previous installation.
 class CDlgStart : public CWizardPage {
 public:
-    CDlgStart() : CWizardPage(132) {}
+    CDlgStart() : CWizardPage(IDD_PAGE_START) {}
     ~CDlgStart() override;
 
     BOOL OnInitDialog() override;

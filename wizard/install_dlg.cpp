@@ -2,15 +2,17 @@
 
 #include "app/install_app.h"
 #include "app/localized_strings.h"
+#include "app/message_keys.h"
+#include "app/previous_installation.h"
 #include "app/startup_language.h"
+#include "holders/scope_guard.h"
+#include "resources/resource_ids.h"
 #include "support/language.h"
 #include "support/message_box.h"
+#include "support/message_pump.h"
 #include "wizard/about_dlg.h"
 
 namespace {
-
-constexpr UINT about_command = 0x10;
-constexpr int back_button = 3;
 
 RECT child_rect(HWND child)
 {
@@ -23,9 +25,9 @@ RECT child_rect(HWND child)
 } // namespace
 
 CInstallDlg::CInstallDlg()
-    : CDialog(102), m_pages{&m_pageStart, &m_pageMode, &m_pagePath, &m_pageShortcut, &m_pageInstall, &m_pageEnd},
-      m_hIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128), IMAGE_ICON, 0, 0,
-                                              LR_DEFAULTSIZE | LR_SHARED)))
+    : CDialog(IDD_WIZARD), m_pages{&m_pageStart, &m_pageMode, &m_pagePath, &m_pageShortcut, &m_pageInstall, &m_pageEnd},
+      m_hIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
+                                              IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED)))
 {
 }
 
@@ -36,7 +38,7 @@ CInstallDlg::~CInstallDlg()
 
 std::wstring CInstallDlg::AboutText() const
 {
-    const std::wstring about = FormatLocalizedMessage(1003, {GetInstallerTitle(false)});
+    const std::wstring about = FormatLocalizedMessage(MSG_ABOUT, {GetInstallerTitle(false)});
     return tal::current_language_is_left_to_right() ? L"&" + about + L"..." : L"..." + about;
 }
 
@@ -61,8 +63,8 @@ BOOL CInstallDlg::OnInitDialog()
     PlacePages();
     SetLanguageRefreshHook([this] { RefreshTexts(); });
     RefreshTexts();
-    ShowPage(0);
-    if (GetInstallApp().m_nPreviousState == -1)
+    ShowPage(PAGE_START);
+    if (GetInstallApp().m_nPreviousState == PREVIOUS_NEWER_VERSION)
         ::EnableWindow(GetDlgItem(IDOK), FALSE);
     return FALSE; // ShowPage has set the focus
 }
@@ -71,8 +73,8 @@ void CInstallDlg::PlacePages()
 {
     RECT r{};
     ::GetClientRect(m_hWnd, &r);
-    r.left = child_rect(GetDlgItem(1005)).right;
-    r.bottom = child_rect(GetDlgItem(1002)).top;
+    r.left = child_rect(GetDlgItem(IDC_SIDE_BACKGROUND)).right;
+    r.bottom = child_rect(GetDlgItem(IDC_SEPARATOR)).top;
     RECT u = r;
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
     for (CWizardPage* page : m_pages) {
@@ -92,16 +94,16 @@ void CInstallDlg::PlacePages()
         ::SetWindowPos(page->m_hWnd, nullptr, u.left, u.top, u.right - u.left, u.bottom - u.top, flags);
         page->Stretch((u.right - u.left) - w, (u.bottom - u.top) - h);
     }
-    MoveControl(GetDlgItem(1005), 0, 0, 0, dy);
-    MoveControl(GetDlgItem(1002), 0, dy, dx, 0);
-    for (const int id : {back_button, IDOK, IDCANCEL})
+    MoveControl(GetDlgItem(IDC_SIDE_BACKGROUND), 0, 0, 0, dy);
+    MoveControl(GetDlgItem(IDC_SEPARATOR), 0, dy, dx, 0);
+    for (const int id : {IDC_BACK, IDOK, IDCANCEL})
         MoveControl(GetDlgItem(id), dx, dy, 0, 0);
 }
 
 void CInstallDlg::ShowPage(int target)
 {
     const int previous = m_nCurrentPage;
-    if (previous != -1) {
+    if (previous != PAGE_NONE) {
         if (!m_pages[previous]->UpdateData(TRUE))
             return;
         ::ShowWindow(m_pages[previous]->m_hWnd, SW_HIDE);
@@ -109,7 +111,7 @@ void CInstallDlg::ShowPage(int target)
     CInstallApp& app = GetInstallApp();
     if (!app.m_bAdvancedMode && target != previous) {
         const int step = target > previous ? 1 : -1;
-        while (target == 2 || target == 3)
+        while (target == PAGE_PATH || target == PAGE_SHORTCUT)
             target += step;
     }
     if (target != previous)
@@ -117,9 +119,9 @@ void CInstallDlg::ShowPage(int target)
     m_nCurrentPage = target;
     ::ShowWindow(m_pages[target]->m_hWnd, SW_SHOW);
     UpdateButtons();
-    const bool back = (target > 0 && !app.m_bInstalled) || target > 4;
-    const bool next = target < 5;
-    ::EnableWindow(GetDlgItem(back_button), back);
+    const bool back = (target > PAGE_START && !app.m_bInstalled) || target > PAGE_INSTALL;
+    const bool next = target < PAGE_END;
+    ::EnableWindow(GetDlgItem(IDC_BACK), back);
     ::EnableWindow(GetDlgItem(IDOK), next);
     const int focus = next ? IDOK : IDCANCEL;
     ::SetFocus(GetDlgItem(focus));
@@ -129,10 +131,10 @@ void CInstallDlg::ShowPage(int target)
 void CInstallDlg::UpdateButtons()
 {
     const bool installed = GetInstallApp().m_bInstalled;
-    SetDlgItemText(IDOK, m_nCurrentPage == 4 && !installed ? LoadLocalizedString(1007)
-                                                          : LoadLocalizedString(1006) + L"  >");
-    SetDlgItemText(back_button, L"<  " + LoadLocalizedString(1005));
-    SetDlgItemText(IDCANCEL, LoadLocalizedString(installed ? 1004 : 1002));
+    SetDlgItemText(IDOK, m_nCurrentPage == PAGE_INSTALL && !installed ? LoadLocalizedString(MSG_INSTALL)
+                                                                     : LoadLocalizedString(MSG_NEXT) + L"  >");
+    SetDlgItemText(IDC_BACK, L"<  " + LoadLocalizedString(MSG_BACK));
+    SetDlgItemText(IDCANCEL, LoadLocalizedString(installed ? MSG_EXIT : MSG_CANCEL));
 }
 
 void CInstallDlg::RefreshTexts()
@@ -147,28 +149,46 @@ void CInstallDlg::RefreshTexts()
 
 void CInstallDlg::OnOK()
 {
-    CInstallApp& app = GetInstallApp();
-    if (m_nCurrentPage == 4 && !app.m_bInstalled) {
-        for (const int id : {back_button, IDOK, IDCANCEL})
-            ::EnableWindow(GetDlgItem(id), FALSE);
-        app.m_bInstalled = m_pageInstall.RunInstallation();
-        ShowPage(4);
-        ::EnableWindow(GetDlgItem(IDCANCEL), TRUE);
+    // Enter and a click that was queued before the buttons were disabled land here too.
+    if (m_bRunning)
+        return;
+    if (m_nCurrentPage == PAGE_INSTALL && !GetInstallApp().m_bInstalled) {
+        RunInstallation();
         return;
     }
     ShowPage(m_nCurrentPage + 1);
 }
 
+void CInstallDlg::RunInstallation()
+{
+    CInstallApp& app = GetInstallApp();
+    for (const int id : {IDC_BACK, IDOK, IDCANCEL})
+        ::EnableWindow(GetDlgItem(id), FALSE);
+    {
+        m_bRunning = true;
+        const tal::scope_guard running([this] { m_bRunning = false; });
+        app.m_bInstalled = m_pageInstall.RunInstallation();
+        // Keys and commands that arrived during the last steps, which do not pump, are handled
+        // while the run still counts as in progress, so that none of them closes the wizard.
+        tal::PumpMessages();
+    }
+    ShowPage(PAGE_INSTALL);
+    ::EnableWindow(GetDlgItem(IDCANCEL), TRUE);
+}
+
 void CInstallDlg::OnCancel()
 {
+    // Escape, the title bar's Close and Alt+F4 all end here: none leaves a run in progress.
+    if (m_bRunning)
+        return;
     const CInstallApp& app = GetInstallApp();
     if (app.m_bInstalled) {
         EndDialog(IDOK);
         return;
     }
     const int state = app.m_nPreviousState;
-    if (state != -1 && !(state == 1 && m_nCurrentPage == 0)) {
-        const std::wstring question = LoadLocalizedString(1110);
+    if (state != PREVIOUS_NEWER_VERSION && !(state == PREVIOUS_SAME_VERSION && m_nCurrentPage == PAGE_START)) {
+        const std::wstring question = LoadLocalizedString(MSG_CONFIRM_EXIT);
         if (tal::message_box(question.c_str(), nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
             return;
     }
@@ -177,7 +197,7 @@ void CInstallDlg::OnCancel()
 
 BOOL CInstallDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (LOWORD(wParam) == back_button && HIWORD(wParam) == BN_CLICKED) {
+    if (LOWORD(wParam) == IDC_BACK && HIWORD(wParam) == BN_CLICKED) {
         ShowPage(m_nCurrentPage - 1);
         return TRUE;
     }

@@ -10,6 +10,12 @@ class CWizardPage : public CDialog {
 public:
     using CDialog::CDialog;
 
+    BOOL OnInitDialog() override;
+    // A page never ends itself: Enter and Escape that reach it press the frame's default
+    // button and its Exit button, as they would anywhere else in the wizard.
+    void OnOK() override;
+    void OnCancel() override;
+
     virtual void RefreshTexts() = 0;
     // dx, dy: pixels by which the page grew.
     virtual void Stretch(int dx, int dy) = 0;
@@ -20,6 +26,12 @@ protected:
                          std::initializer_list<int> grow, std::initializer_list<int> moveDown) const;
     void SetMessage(int id, unsigned key) const;
     void SetMessage(int id, unsigned key, std::initializer_list<std::wstring> arguments) const;
+    // The folder edits' length check: at most a path's length, refused in the installer's language.
+    static void LimitFolderText(CDataExchange* pDX, const std::wstring& text);
+
+private:
+    // Clicks button `id` of the frame when it is enabled, as the user would.
+    void PressFrameButton(int id) const;
 };
 
 // Moves or resizes a control without redrawing, activating it or changing the Z order.

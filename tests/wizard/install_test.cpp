@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 #include <vector>
@@ -20,35 +22,18 @@
 #include "payload/memstream.h"
 #include "state_fixture.h"
 #include "holders/handles.h"
+#include "installation_fixture.h"
 #include "wizard_driver.h"
 
 namespace {
 
-const std::wstring product_key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel 7";
+using test::Installation;
+using test::install_quickly;
+using test::product_key;
+using test::registry_number;
+using test::registry_text;
+using test::shell_folder;
 
-std::wstring shell_folder(int csidl)
-{
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
-
-std::wstring registry_text(const wchar_t* name)
-{
-    wchar_t text[512] = {};
-    DWORD size = sizeof text;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, product_key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size)
-        != ERROR_SUCCESS)
-        return L"<none>";
-    return text;
-}
-
-DWORD registry_number(const wchar_t* name)
-{
-    DWORD value = 0xFFFFFFFF, size = sizeof value;
-    ::RegGetValueW(HKEY_LOCAL_MACHINE, product_key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
-}
 
 // The archive's directory as the built installer carries it: each entry's kind and target.
 struct payload_target {
@@ -61,7 +46,7 @@ std::vector<payload_target> payload_targets(const std::wstring& install_folder)
 {
     const tal::unique_hmodule installer(
         ::LoadLibraryExW(test::installer_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    const HRSRC info = ::FindResourceW(installer.get(), MAKEINTRESOURCEW(134), MAKEINTRESOURCEW(260));
+    const HRSRC info = ::FindResourceW(installer.get(), MAKEINTRESOURCEW(IDR_PAYLOAD), MAKEINTRESOURCEW(RT_PAYLOAD));
     if (!info)
         return {};
     const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(installer.get(), info)));
@@ -98,28 +83,6 @@ std::vector<std::wstring> new_folders(const std::wstring& folder, std::set<std::
     return added;
 }
 
-
-// Everything an installation leaves, removed again so that the next test starts clean.
-class Installation : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, product_key.c_str());
-        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, product_key.c_str());
-        test::remove_tree(shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin");
-        test::remove_tree(install_folder);
-        test::remove_tree(shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin");
-        test::remove_tree(shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin");
-        test::remove_tree(shell_folder(CSIDL_APPDATA) + L"\\Marrowin");
-        const std::wstring desktop_link = shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk";
-        ::DeleteFileW(desktop_link.c_str());
-        ::SHDeleteKeyW(HKEY_CLASSES_ROOT, L".vantrel");
-        ::SHDeleteKeyW(HKEY_CLASSES_ROOT, L"Vantrel.Document");
-    }
-
-    std::wstring install_folder = shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin\\Vantrel 7";
-};
-
 TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
 {
     // The uninstall log this installation must write, computed before anything exists.
@@ -134,7 +97,7 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     const auto targets = payload_targets(install_folder);
     ASSERT_EQ(targets.size(), 54u);
     for (const auto& [kind, target, crc] : targets) {
-        if (kind == 5)
+        if (kind == static_cast<std::uint32_t>(payload::entry_kind::redistributable))
             continue;
         for (const std::wstring& folder : new_folders(target.substr(0, target.find_last_of(L'\\')), created))
             add(L"00ff:1", folder);
@@ -161,13 +124,13 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     test::wizard w;
     w.next();
     w.next();
-    ASSERT_TRUE(w.wait_page(4));
+    ASSERT_TRUE(w.wait_page(PAGE_INSTALL));
     w.next(); // Install
     // The run ends with Exit enabled again.
     for (int i = 0; i < 200 && !test::item_enabled(w.frame(), IDCANCEL); ++i)
         ::Sleep(100);
     ASSERT_TRUE(test::item_enabled(w.frame(), IDCANCEL));
-    const std::wstring log = test::item_text(w.page(), 1015);
+    const std::wstring log = test::item_text(w.page(), IDC_LOG);
 
     EXPECT_NE(log.find(L"Preparing Installation...OK\r\n"), std::wstring::npos) << test::narrow(log);
     EXPECT_NE(log.find(L"Copying File  \"" + install_folder + L"\\Vantrel.exe\"...OK\r\n"), std::wstring::npos);
@@ -177,10 +140,10 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     // The product registered its document type and ended with -10.
     EXPECT_NE(log.find(L"Registry Data Writing...OK\r\n"), std::wstring::npos);
     EXPECT_NE(log.find(L"Installation Data Writing...OK\r\n"), std::wstring::npos);
-    EXPECT_EQ(test::item_text(w.page(), 1003), L"Click on 'Next' to continue.");
+    EXPECT_EQ(test::item_text(w.page(), IDC_STATUS), L"Click on 'Next' to continue.");
     EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Next  >");
     EXPECT_EQ(test::item_text(w.frame(), IDCANCEL), L"Exit");
-    EXPECT_FALSE(test::item_enabled(w.frame(), 3));
+    EXPECT_FALSE(test::item_enabled(w.frame(), IDC_BACK));
 
     // On the machine: the files, read-only program and uninstaller, the log, the key, links.
     const DWORD program = ::GetFileAttributesW((install_folder + L"\\Vantrel.exe").c_str());
@@ -222,8 +185,10 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
 
     // Every file of the payload in place with its CRC; the uninstall log byte for byte.
     for (const auto& [kind, target, crc] : targets) {
-        if (kind != 5) // the setup files went with the temporary folder (above)
+        // The setup files went with the temporary folder (above).
+        if (kind != static_cast<std::uint32_t>(payload::entry_kind::redistributable)) {
             EXPECT_EQ(payload::file_crc32(target), crc) << test::narrow(target);
+        }
     }
     EXPECT_EQ(test::read_bytes(install_folder + L"\\Uninstall.ulog"), test::utf16_file(expected_log));
 
@@ -243,9 +208,9 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
 
     // The end page, then Exit without a question.
     w.next();
-    ASSERT_TRUE(w.wait_page(5));
-    EXPECT_EQ(test::item_text(w.page(), 1016), L"Installation is complete.");
-    EXPECT_TRUE(test::item_enabled(w.frame(), 3));
+    ASSERT_TRUE(w.wait_page(PAGE_END));
+    EXPECT_EQ(test::item_text(w.page(), IDC_TEXT), L"Installation is complete.");
+    EXPECT_TRUE(test::item_enabled(w.frame(), IDC_BACK));
     EXPECT_FALSE(test::item_enabled(w.frame(), IDOK));
     w.press_frame(IDCANCEL);
     EXPECT_TRUE(w.ended(10000));
@@ -257,30 +222,24 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
         ASSERT_TRUE(uninstaller.wait(20000, code));
         EXPECT_EQ(code, 0u);
     }
-    for (int i = 0; i < 200 && ::PathFileExistsW(install_folder.c_str()); ++i)
+    // The uninstaller's copy removes the newest entries first: the installation folder goes
+    // before the data folders, so wait for all of them.
+    const std::wstring removed[] = {
+        shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin", shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
+        shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin", shell_folder(CSIDL_APPDATA) + L"\\Marrowin",
+        shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"};
+    const auto any_left = [&removed] {
+        return std::any_of(std::begin(removed), std::end(removed),
+                           [](const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; });
+    };
+    for (int i = 0; i < 200 && any_left(); ++i)
         ::Sleep(100);
-    for (const std::wstring& gone :
-         {shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin", shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
-          shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin", shell_folder(CSIDL_APPDATA) + L"\\Marrowin",
-          shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"})
+    for (const std::wstring& gone : removed)
         EXPECT_FALSE(::PathFileExistsW(gone.c_str())) << test::narrow(gone);
     EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
     HKEY raw = nullptr;
     EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".vantrel", 0, KEY_READ, &raw), ERROR_SUCCESS);
     EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Vantrel.Document", 0, KEY_READ, &raw), ERROR_SUCCESS);
-}
-
-// Installs through the wizard in quick mode; returns the page's log when the run has ended.
-std::wstring install_quickly(test::wizard& w)
-{
-    w.next();
-    w.next();
-    if (!w.wait_page(4))
-        return L"<no installation page>";
-    w.next();
-    for (int i = 0; i < 200 && !test::item_enabled(w.frame(), IDCANCEL); ++i)
-        ::Sleep(100);
-    return test::item_text(w.page(), 1015);
 }
 
 // What an installation touches: the product's folders and its desktop link.
@@ -320,7 +279,7 @@ TEST_F(Installation, TargetHeldByAnotherProgramRollsEverythingBack)
         test::wizard w;
         const std::wstring log = install_quickly(w);
         EXPECT_NE(log.find(L"Copying File  \"" + held + L"\"...Failed\r\n"), std::wstring::npos) << test::narrow(log);
-        EXPECT_EQ(test::item_text(w.page(), 1003), L"Installation failed (Error Code 1:00000020).");
+        EXPECT_EQ(test::item_text(w.page(), IDC_STATUS), L"Installation failed (Error Code 1:00000020).");
         EXPECT_EQ(test::item_text(w.frame(), IDOK), L"Install"); // another run may be started
         EXPECT_TRUE(w.leave());
     }
@@ -338,22 +297,22 @@ TEST_F(Installation, AdvancedModeAnotherFolderAndTheDesktopShortcutAlone)
     {
         test::wizard w;
         w.next();
-        w.press_page(1019);
+        w.press_page(IDC_ADVANCED_MODE);
         w.next();
-        ASSERT_TRUE(w.wait_page(2));
-        test::set_item_text(w.page(), 1007, chosen);
+        ASSERT_TRUE(w.wait_page(PAGE_PATH));
+        test::set_item_text(w.page(), IDC_FOLDER, chosen);
         w.next();
-        ASSERT_TRUE(w.wait_page(3));
-        w.press_page(1011); // no Start-menu shortcuts
+        ASSERT_TRUE(w.wait_page(PAGE_SHORTCUT));
+        w.press_page(IDC_MENU_SHORTCUT); // no Start-menu shortcuts
         w.next();
-        ASSERT_TRUE(w.wait_page(4));
-        const std::wstring summary = test::item_text(w.page(), 1015);
+        ASSERT_TRUE(w.wait_page(PAGE_INSTALL));
+        const std::wstring summary = test::item_text(w.page(), IDC_LOG);
         EXPECT_NE(summary.find(L"Installation Folder: \"" + chosen + L"\"."), std::wstring::npos);
         EXPECT_EQ(summary.find(L"Start Menu"), std::wstring::npos);
         w.next();
         for (int i = 0; i < 200 && !test::item_enabled(w.frame(), IDCANCEL); ++i)
             ::Sleep(100);
-        const std::wstring log = test::item_text(w.page(), 1015);
+        const std::wstring log = test::item_text(w.page(), IDC_LOG);
         EXPECT_NE(log.find(L"Shortcuts Creation...OK"), std::wstring::npos);
         EXPECT_NE(log.find(L"Registry Data Writing...OK"), std::wstring::npos) << test::narrow(log);
         w.press_frame(IDCANCEL);
@@ -375,7 +334,7 @@ TEST_F(Installation, DamagedPayloadWritesNothing)
         const std::wstring log = install_quickly(w);
         EXPECT_NE(log.find(L"Preparing Installation...Failed\r\n"), std::wstring::npos) << test::narrow(log);
         EXPECT_EQ(log.find(L"Copying File"), std::wstring::npos);
-        EXPECT_EQ(test::item_text(w.page(), 1003), L"Installation failed (Error Code 4).");
+        EXPECT_EQ(test::item_text(w.page(), IDC_STATUS), L"Installation failed (Error Code 4).");
         EXPECT_TRUE(w.leave());
     }
     EXPECT_EQ(machine_snapshot(), before);
@@ -393,7 +352,7 @@ TEST_F(Installation, ReinstallationAndNewerVersion)
     {
         // The same version again: the start page asks to confirm, and the textures are written again.
         test::wizard again;
-        EXPECT_EQ(test::item_text(again.page(), 1016),
+        EXPECT_EQ(test::item_text(again.page(), IDC_TEXT),
                   L"'Vantrel 7.05a' is already installed.\r\nDo you confirm Reinstallation ?");
         const std::wstring log = install_quickly(again);
         EXPECT_NE(log.find(L"Textures\\Vantrel\\Wood.jpg\"...OK") == std::wstring::npos
@@ -451,7 +410,7 @@ TEST_F(Installation, UpdateFromAnOlderVersion)
     age_installation(install_folder, user_images);
 
     test::wizard update;
-    EXPECT_EQ(test::item_text(update.page(), 1016), L"Update from 'Vantrel 7.04' to 'Vantrel 7.05a'.");
+    EXPECT_EQ(test::item_text(update.page(), IDC_TEXT), L"Update from 'Vantrel 7.04' to 'Vantrel 7.05a'.");
     const std::wstring log = install_quickly(update);
     EXPECT_EQ(log.find(L"Wood.jpg"), std::wstring::npos);        // textures skipped on an update
     EXPECT_EQ(log.find(L"UserImages.bmp"), std::wstring::npos);  // the user's files are kept

@@ -40,24 +40,25 @@ int wmain(int argc, wchar_t** argv)
         test::wizard w;
         save(w, shots, L"page0-start");
         w.next();
-        if (!w.wait_page(1))
+        if (!w.wait_page(PAGE_MODE))
             return 3;
         save(w, shots, L"page1-mode");
         w.next();
-        if (!w.wait_page(4))
+        if (!w.wait_page(PAGE_INSTALL))
             return 3;
         save(w, shots, L"page4-summary");
         w.next(); // Install
         for (int i = 0; i < 600 && !test::item_enabled(w.frame(), IDCANCEL); ++i)
             ::Sleep(100);
         save(w, shots, L"page4-installed");
-        const std::wstring log = test::item_text(w.page(), 1015) + L"\r\n" + test::item_text(w.page(), 1003) + L"\r\n";
+        const std::wstring log =
+            test::item_text(w.page(), IDC_LOG) + L"\r\n" + test::item_text(w.page(), IDC_STATUS) + L"\r\n";
         write_utf8(argv[2], log);
         // After a completed run Back is disabled; after a failed one it is not.
-        const bool installed = !test::item_enabled(w.frame(), 3);
+        const bool installed = !test::item_enabled(w.frame(), IDC_BACK);
         if (installed) {
             w.next();
-            if (w.wait_page(5))
+            if (w.wait_page(PAGE_END))
                 save(w, shots, L"page5-end");
         }
         return w.leave() && installed ? 0 : 1;

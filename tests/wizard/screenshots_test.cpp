@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "helper_process.h"
+#include "installation_fixture.h"
 #include "wizard_driver.h"
 
 namespace {
@@ -119,7 +122,8 @@ void expect_texts_fit(HWND dialog, const dialog_font& font, const std::string& w
             bool wraps = false;
             const auto container = [&](const control& c) {
                 const LONG style = ::GetWindowLongW(c.window, GWL_STYLE);
-                return (class_of(c.window) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) || c.id == 1005
+                return (class_of(c.window) == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX)
+                       || c.id == IDC_SIDE_BACKGROUND
                        || (class_of(c.window) == L"Static" && chrome_of(c.window, wraps) < 0 && c.id == -1);
             };
             if (container(list[i]) || container(list[j]))
@@ -131,30 +135,36 @@ void expect_texts_fit(HWND dialog, const dialog_font& font, const std::string& w
     }
 }
 
-TEST(Screenshots, EveryPageInTheUsersLanguage)
+// The UI language that the run was given ("de", ...), or empty.
+std::wstring ui_language()
 {
     const wchar_t* language = _wgetenv(L"VANTREL_TEST_UI");
-    if (!language)
+    return language ? language : L"";
+}
+
+TEST(Screenshots, EveryPageInTheUsersLanguage)
+{
+    const std::wstring prefix = ui_language();
+    if (prefix.empty())
         GTEST_SKIP() << "runs with a UI language set through Wine's locale environment";
-    const std::wstring prefix = language;
     const std::string name(prefix.begin(), prefix.end());
     const dialog_font font;
 
     test::wizard w;
     const char* pages[] = {"start", "mode", "folder", "shortcuts", "installation"};
-    for (int page = 0; page < 5; ++page) {
+    for (int page = PAGE_START; page <= PAGE_INSTALL; ++page) {
         ASSERT_TRUE(w.wait_page(page)) << page;
         w.save_screenshot(prefix + L"-" + std::to_wstring(page) + L"-" + std::wstring(pages[page], pages[page] + strlen(pages[page])));
         expect_texts_fit(w.page(), font, name + " " + pages[page]);
         expect_texts_fit(w.frame(), font, name + " frame on " + pages[page]);
-        if (page == 1)
-            w.press_page(1019); // advanced, to see every page
-        if (page < 4)
+        if (page == PAGE_MODE)
+            w.press_page(IDC_ADVANCED_MODE); // advanced, to see every page
+        if (page < PAGE_INSTALL)
             w.next(); // on the installation page Next would install
     }
 
-    ::PostMessageW(w.frame(), WM_SYSCOMMAND, 0x10, 0);
-    const HWND about = test::wait_for_dialog(w.pid(), 1019, 10000);
+    ::PostMessageW(w.frame(), WM_SYSCOMMAND, IDM_ABOUT, 0);
+    const HWND about = test::wait_for_dialog(w.pid(), IDC_ABOUT_TITLE, 10000);
     ASSERT_TRUE(about);
     test::settle();
     test::screenshot(about, test::test_folder() + L"..\\screenshots\\" + prefix + L"-about.bmp");
@@ -169,5 +179,40 @@ TEST(Screenshots, EveryPageInTheUsersLanguage)
     test::press(confirm, IDYES);
     EXPECT_TRUE(w.ended(10000));
 }
+
+// The start page in the states that a previous installation gives it; the other pages read
+// the same in every state.
+struct previous_case {
+    const char* name;
+    const wchar_t* program; // the installed program's version module
+};
+
+class StartPageScreenshots : public ::testing::TestWithParam<previous_case> {};
+
+TEST_P(StartPageScreenshots, TextsFitWithAPreviousInstallation)
+{
+    const std::wstring prefix = ui_language();
+    if (prefix.empty())
+        GTEST_SKIP() << "runs with a UI language set through Wine's locale environment";
+    const std::string name = std::string(prefix.begin(), prefix.end()) + " start page, " + GetParam().name;
+    const dialog_font font;
+    const test::installed_product previous(GetParam().program);
+    test::wizard w;
+    ASSERT_TRUE(w.wait_page(PAGE_START));
+    w.save_screenshot(prefix + L"-0-start-" + std::wstring(GetParam().name, GetParam().name + strlen(GetParam().name)));
+    expect_texts_fit(w.page(), font, name);
+    expect_texts_fit(w.frame(), font, name + ", frame");
+    EXPECT_TRUE(w.leave());
+}
+
+INSTANTIATE_TEST_SUITE_P(States, StartPageScreenshots,
+                         ::testing::Values(previous_case{"same-version", L"program_7_5_1_1.dll"},
+                                           previous_case{"older-version", L"program_7_5_0_9.dll"},
+                                           previous_case{"newer-version", L"program_8_0_0_0.dll"}),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                             return name;
+                         });
 
 } // namespace

@@ -20,7 +20,7 @@ void settle()
 
 wizard::wizard(const std::wstring& installer) : program_(std::make_unique<program>(installer))
 {
-    frame_ = wait_for_dialog(program_->id(), 1005, 20000);
+    frame_ = wait_for_dialog(program_->id(), IDC_SIDE_BACKGROUND, 20000);
     if (!frame_)
         throw std::runtime_error("the wizard did not open");
     settle();
@@ -41,13 +41,15 @@ int wizard::page_index() const
 {
     const HWND p = page();
     if (!p)
-        return -1;
-    const int markers[] = {1023, 1018, 1009, 1011, 1015};
-    for (int i = 0; i < 5; ++i) {
-        if (::GetDlgItem(p, markers[i]))
-            return i;
+        return PAGE_NONE;
+    const std::pair<int, int> markers[] = {{IDC_LANGUAGE, PAGE_START},     {IDC_QUICK_MODE, PAGE_MODE},
+                                           {IDC_FOLDER_LABEL, PAGE_PATH},  {IDC_MENU_SHORTCUT, PAGE_SHORTCUT},
+                                           {IDC_LOG, PAGE_INSTALL},        {IDC_TEXT, PAGE_END}};
+    for (const auto& [control, index] : markers) {
+        if (::GetDlgItem(p, control))
+            return index;
     }
-    return ::GetDlgItem(p, 1016) ? 5 : -1;
+    return PAGE_NONE;
 }
 
 void wizard::press_frame(int id)
@@ -70,16 +72,16 @@ void wizard::next()
 
 void wizard::back()
 {
-    press_frame(3);
+    press_frame(IDC_BACK);
 }
 
 void wizard::pick_language(int position)
 {
-    const HWND start = page_with(1023);
-    const HWND combo = ::GetDlgItem(start, 1023);
+    const HWND start = page_with(IDC_LANGUAGE);
+    const HWND combo = ::GetDlgItem(start, IDC_LANGUAGE);
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
     // Posted: the change may open a message box, which a sent message would wait for.
-    ::PostMessageW(start, WM_COMMAND, MAKEWPARAM(1023, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    ::PostMessageW(start, WM_COMMAND, MAKEWPARAM(IDC_LANGUAGE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     settle();
 }
 
@@ -108,6 +110,21 @@ bool wizard::leave(std::wstring* question)
     if (confirm)
         press(confirm, IDYES);
     return ended(10000);
+}
+
+void wizard::to_folder_page()
+{
+    next();
+    press_page(IDC_ADVANCED_MODE);
+    next();
+}
+
+void post_key(HWND window, UINT key, bool alt)
+{
+    // Repeat count 1, the key's scan code, and the context bit that says Alt is down.
+    const LPARAM flags = 1 | static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16 | (alt ? 1 << 29 : 0);
+    ::PostMessageW(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, flags);
+    ::PostMessageW(window, alt ? WM_SYSKEYUP : WM_KEYUP, key, flags | static_cast<LPARAM>(3u << 30));
 }
 
 void wizard::save_screenshot(const std::wstring& name) const

@@ -3,7 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "resources/resource_ids.h"
 #include "window_driver.h"
+#include "wizard/page_index.h"
 
 namespace test {
 
@@ -18,8 +20,7 @@ public:
     HWND frame() const { return frame_; }
     HWND page() const { return visible_page(frame_); }
     DWORD pid() const { return program_->id(); }
-    // The page index from the controls it shows: 0 start, 1 mode, 2 folder, 3 shortcuts,
-    // 4 installation, 5 end; -1 when unknown.
+    // The page index (WizardPage) from the controls it shows; PAGE_NONE when unknown.
     int page_index() const;
     // The page that shows control `id` (all pages exist from the start, most hidden).
     HWND page_with(int id) const;
@@ -38,6 +39,8 @@ public:
     // when it did not). True when the installer then ended.
     bool leave(std::wstring* question = nullptr);
     void save_screenshot(const std::wstring& name) const;
+    // Goes to the folder page in the advanced mode.
+    void to_folder_page();
 
 private:
     std::unique_ptr<program> program_;
@@ -46,5 +49,8 @@ private:
 
 // Lets pending messages of another process be handled.
 void settle();
+
+// Posts a key press to `window` as the keyboard would queue it, with Alt held when `alt`.
+void post_key(HWND window, UINT key, bool alt = false);
 
 } // namespace test
