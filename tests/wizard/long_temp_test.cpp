@@ -11,19 +11,14 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "installation_fixture.h"
 #include "state_fixture.h"
 #include "wizard_driver.h"
 
 namespace {
 
-const std::wstring product_key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel 7";
-
-std::wstring shell_folder(int csidl)
-{
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
+using test::product_key;
+using test::shell_folder;
 
 std::wstring environment(const wchar_t* name)
 {

@@ -11,22 +11,18 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
+#include "installation_fixture.h"
 #include "state_fixture.h"
 #include "holders/handles.h"
 #include "wizard_driver.h"
 
 namespace {
 
-const std::wstring product_key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel 7";
+using test::product_key;
 // The folders below which the installation writes, each with the product's folder in it.
 const int product_roots[] = {CSIDL_PROGRAM_FILES, CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_APPDATA, CSIDL_APPDATA};
 
-std::wstring special_folder(int csidl)
-{
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, csidl, nullptr, 0, path);
-    return path;
-}
+const auto special_folder = test::shell_folder;
 
 std::wstring desktop_link()
 {
