@@ -1,8 +1,8 @@
 #include "install/directx_setup.h"
 
-#include "support/advapi.h"
 #include "support/message_pump.h"
 #include "support/path.h"
+#include "support/private_library.h"
 
 namespace {
 
@@ -33,7 +33,9 @@ DirectXSetup::DirectXSetup(std::wstring folder) : m_folder(std::move(folder))
     const std::wstring path = tal::append_path(m_folder, L"DSetup.dll");
     if (m_folder.empty() || !tal::fits_max_path(path))
         return;
-    tal::unique_hmodule module(tal::load_system_library(path.c_str()));
+    // The library is the run's own: neither it nor its companion DLL may come from the
+    // installer's folder or the system's search path.
+    tal::unique_hmodule module(tal::load_private_library(path));
     if (!module)
         return;
     const auto version_of = entry<get_version>(module.get(), "DirectXSetupGetVersion");

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cwchar>
 #include <functional>
 
 #include "app/localized_strings.h"
@@ -20,6 +21,7 @@
 #include "support/language.h"
 #include "support/named_mutex.h"
 #include "support/path.h"
+#include "support/protected_folder.h"
 #include "support/shortcut.h"
 
 namespace {
@@ -38,6 +40,14 @@ std::wstring desktop_folder(HWND owner)
         || ::SHGetSpecialFolderPathW(owner, path, CSIDL_DESKTOPDIRECTORY, FALSE))
         return path;
     return {};
+}
+
+// The error text of a failed system call, as the run shows it: "000000b7 (CreateDirectory)".
+std::wstring call_error_text(DWORD error, const wchar_t* call)
+{
+    wchar_t text[64] = {};
+    std::swprintf(text, 64, L"%08x (%ls)", static_cast<unsigned>(error), call);
+    return text;
 }
 
 } // namespace
@@ -66,8 +76,21 @@ bool InstallationRun::Run(std::istream& payload)
         FailRun(error);
         return false;
     }
+    // The run makes the folder itself, for SYSTEM and Administrators only: the elevated run
+    // loads a library from it and keeps its backups there. A folder that is there already is
+    // somebody else's, whatever it holds.
+    if (const DWORD created = tal::create_protected_folder(folder); created != ERROR_SUCCESS) {
+        FailRun(call_error_text(created, L"CreateDirectory"));
+        return false;
+    }
     m_state.temporary = TemporaryFiles{folder, {}};
-    tal::scope_guard cleanup([this] { RemoveTemporaryFiles(m_state.temporary); });
+    m_state.journal.SetBackupFolder(folder);
+    tal::scope_guard cleanup([this] {
+        // The backups go first, so that the folder holds nothing more when its turn comes.
+        m_state.journal.DeleteBackups();
+        m_state.journal.SetBackupFolder({});
+        RemoveTemporaryFiles(m_state.temporary);
+    });
     if (!Extract(payload))
         return false;
 

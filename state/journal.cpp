@@ -124,9 +124,9 @@ void restore_key(const std::wstring& key_name, const std::wstring& backup)
     delete_file(backup);
 }
 
-// The folder that backups are named in: TEMP, or the Windows folder's Temp when TEMP is too
-// long for GetTempFileNameW. Empty when neither can be named.
-std::wstring backup_folder()
+// The folder that backups are named in when none is given: TEMP, or the Windows folder's Temp
+// when TEMP is too long for GetTempFileNameW. Empty when neither can be named.
+std::wstring default_backup_folder()
 {
     const std::wstring temp = tal::system_temporary_folder();
     if (!temp.empty() && temp.size() <= longest_temp_folder)
@@ -163,7 +163,7 @@ void InstallJournal::RecordFile(const std::wstring& path, std::uint32_t value, b
     // A path too long for the calls gets no backup (MakeBackup refuses it) and is then left
     // alone by a rollback.
     if (entry.existed) {
-        entry.backup = MakeBackup(path.c_str(), copy);
+        entry.backup = MakeBackup(backup_folder_, path.c_str(), copy);
         entry.backup_is_copy = copy && !entry.backup.empty();
     }
 }
@@ -184,7 +184,7 @@ void InstallJournal::BeginShortcut(int which, const std::wstring& folder)
         if (!previous.path.empty() && exists(previous.path, entry.attributes_before)) {
             entry.existed = true;
             entry.backup_origin = previous.path;
-            entry.backup = MakeBackup(previous.path.c_str(), false);
+            entry.backup = MakeBackup(backup_folder_, previous.path.c_str(), false);
         }
         break;
     }
@@ -196,7 +196,7 @@ void InstallJournal::BeginUninstallKey(HKEY existing)
     JournalEntry& entry = append(journal_kind::uninstall_key, {}, false, no_archive_kind);
     if (!existing)
         return;
-    entry.backup = MakeBackup(nullptr, false);
+    entry.backup = MakeBackup(backup_folder_, nullptr, false);
     if (entry.backup.empty())
         return;
     const tal::enabled_privilege backup(SE_BACKUP_NAME);
@@ -293,10 +293,15 @@ void InstallJournal::DeleteBackups()
 
 std::wstring MakeBackup(const wchar_t* path, bool copy)
 {
+    return MakeBackup(std::wstring(), path, copy);
+}
+
+std::wstring MakeBackup(const std::wstring& given_folder, const wchar_t* path, bool copy)
+{
     if (path && !tal::fits_max_path(path))
         return {};
-    const std::wstring folder = backup_folder();
-    if (folder.empty())
+    const std::wstring folder = given_folder.empty() ? default_backup_folder() : given_folder;
+    if (folder.empty() || folder.size() > longest_temp_folder)
         return {};
     std::wstring name(tal::max_path, L'\0');
     if (!::GetTempFileNameW(folder.c_str(), L"tal", 0, name.data()))

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <utility>
 
 enum class journal_kind : int {
     folder = 0,
@@ -63,6 +64,10 @@ public:
     // Deletes every backup of this run's entries: what they replaced will not be restored any
     // more. Safe to call again.
     void DeleteBackups();
+    // The folder that backups and saved keys go to from now on; empty for where MakeBackup
+    // puts them by itself. The run gives its own protected folder.
+    void SetBackupFolder(std::wstring folder) { backup_folder_ = std::move(folder); }
+    const std::wstring& backup_folder() const noexcept { return backup_folder_; }
 
     // Writes the journal, merged with the previous log's entries, as the uninstall log, then
     // deletes every backup. True when the file was created and every write succeeded.
@@ -86,6 +91,7 @@ private:
 
     std::wstring product_title_;
     std::wstring product_key_name_;
+    std::wstring backup_folder_;
 };
 
 // A fresh temporary name ("tal….tmp") for what `path` holds: a copy of it, or the file itself
@@ -93,6 +99,9 @@ private:
 // be made. The name lies in TEMP, or in the Windows folder's Temp when TEMP is too long to
 // hold one.
 std::wstring MakeBackup(const wchar_t* path, bool copy);
+// The same with the name in `folder`; with an empty folder as above. A folder too long to
+// name a file in gives no backup rather than one elsewhere.
+std::wstring MakeBackup(const std::wstring& folder, const wchar_t* path, bool copy);
 
 // The path identity test of the log merge: the same elements, the same file, or the same
 // absolute path compared without regard to case.

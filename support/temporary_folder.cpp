@@ -37,15 +37,16 @@ std::wstring system_temporary_folder()
 }
 
 std::wstring choose_temporary_path(const std::wstring& system_temp, const std::wstring& windows_folder,
-                                   const std::wstring& name, DWORD& error)
+                                   const std::wstring& name, DWORD& error, std::size_t room)
 {
     error = ERROR_SUCCESS;
+    const auto fits = [room](const std::wstring& path) { return fits_max_path(path + std::wstring(room, L'x')); };
     const std::wstring preferred = append_path(system_temp, name);
-    if (fits_max_path(preferred))
+    if (fits(preferred))
         return preferred;
     const std::wstring fallback = append_path(windows_folder, L"Temp");
     const std::wstring path = append_path(fallback, name);
-    if (windows_folder.empty() || !fits_max_path(path)) {
+    if (windows_folder.empty() || !fits(path)) {
         error = ERROR_FILENAME_EXCED_RANGE;
         return {};
     }
@@ -63,7 +64,7 @@ std::wstring temporary_path_for(const std::wstring& name, DWORD& error)
         error = ::GetLastError();
         return {};
     }
-    return choose_temporary_path(system_temp, windows_folder(), name, error);
+    return choose_temporary_path(system_temp, windows_folder(), name, error, temporary_folder_room);
 }
 
 } // namespace tal

@@ -1,7 +1,8 @@
 /* A stand-in for the DirectX runtime's setup library, which the installer cannot ship: the
    same three entry points, a version record of its own, and a setup that reports progress
    through the callback and succeeds. The build makes variants for the tests through
-   DSETUP_VERSION, DSETUP_REVISION and DSETUP_RESULT. */
+   DSETUP_VERSION, DSETUP_REVISION and DSETUP_RESULT; with DSETUP_COMPANION the setup's result
+   comes from a companion DLL that the library imports, as the real one imports its own. */
 #include <windows.h>
 
 #ifndef DSETUP_VERSION
@@ -12,6 +13,10 @@
 #endif
 #ifndef DSETUP_RESULT
 #define DSETUP_RESULT 0
+#endif
+
+#ifdef DSETUP_COMPANION
+__declspec(dllimport) int DirectXSetupCompanionResult(void);
 #endif
 
 typedef DWORD(WINAPI* setup_callback)(DWORD, DWORD, LPSTR, LPSTR, void*);
@@ -44,5 +49,9 @@ __declspec(dllexport) int WINAPI DirectXSetupW(HWND parent, LPWSTR source, DWORD
             callback(18, 0, "", "", NULL);
         Sleep(10);
     }
+#ifdef DSETUP_COMPANION
+    return DirectXSetupCompanionResult();
+#else
     return DSETUP_RESULT;
+#endif
 }

@@ -16,6 +16,7 @@
 #include "state/journal.h"
 #include "state_fixture.h"
 #include "holders/handles.h"
+#include "support/private_library.h"
 #include "support/shortcut.h"
 
 namespace {
@@ -102,6 +103,38 @@ TEST_F(DirectX, TooOldOrMissingLibrariesAreNotUsed)
     EXPECT_FALSE(DirectXSetup(folder.path()).usable());
     test::write_text(folder / L"DSetup.dll", "not a library");
     EXPECT_FALSE(DirectXSetup(folder.path()).usable());
+}
+
+TEST_F(DirectX, ItsCompanionComesFromItsOwnFolderNeverFromTheProgramsFolder)
+{
+    // A dsetup32.dll planted beside the test program answers with a failure; the genuine one
+    // goes beside the library. The loader's own search order would take the planted one.
+    ASSERT_NE(::GetFileAttributesW((test::test_folder() + L"dsetup32.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    use(L"dsetup_importing.dll");
+    {
+        // Without its companion beside it the library cannot load at all.
+        DirectXSetup alone(folder.path());
+        EXPECT_FALSE(alone.usable());
+    }
+    ASSERT_TRUE(::CopyFileW((test::test_folder() + L"companion\\dsetup32.dll").c_str(),
+                            (folder / L"dsetup32.dll").c_str(), FALSE));
+    DirectXSetup setup(folder.path());
+    ASSERT_TRUE(setup.usable());
+    EXPECT_TRUE(setup.Run(nullptr));
+    setup.Release();
+}
+
+TEST(PrivateLibrary, OnlyFullPathsAreLoaded)
+{
+    EXPECT_TRUE(tal::library_search_flags_supported()); // Wine has them, as Windows 8 and later do
+    for (const wchar_t* name : {L"dsetup_good.dll", L".\\dsetup_good.dll", L"companion\\dsetup32.dll"}) {
+        SCOPED_TRACE(test::narrow(name));
+        ::SetLastError(0);
+        EXPECT_EQ(tal::load_private_library(name), nullptr);
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    }
+    const tal::unique_hmodule good(tal::load_private_library(test::test_folder() + L"dsetup_good.dll"));
+    EXPECT_TRUE(good);
 }
 
 // The real product key; the tests that use it run alone.

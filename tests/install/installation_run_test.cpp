@@ -428,6 +428,98 @@ TEST_F(InstallationRunTest, NoTemporaryFolderStopsTheRunBeforeAnything)
     EXPECT_FALSE(exists(install));
 }
 
+TEST_F(InstallationRunTest, ATemporaryFolderThatExistsStopsTheRunBeforeAnything)
+{
+    // The name is taken: by a folder holding a planted setup library, by a file, or the
+    // folder cannot be made at all. Nothing of it is used, changed or removed.
+    const std::wstring taken = folder.wide(L"taken folder"), file = folder.wide(L"taken file");
+    test::write_file(test::to_path(taken + L"\\DSETUP.dll"), "planted");
+    test::write_file(test::to_path(file), "someone's file");
+    struct {
+        std::wstring name;
+        const wchar_t* error;
+    } const cases[] = {
+        {taken, L"000000b7 (CreateDirectory)"},
+        {file, L"000000b7 (CreateDirectory)"},
+        {folder.wide(L"missing\\marrowin_{run}"), L"00000003 (CreateDirectory)"},
+    };
+    test::archive_bytes archive = product();
+    archive.add(L"DSETUP.dll", L"<Temporary>", test::read_file(test::to_path(test::test_folder() + L"dsetup_good.dll")),
+                kind(entry_kind::redistributable));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(test::narrow(c.name));
+        report = recording_report();
+        temporary = c.name;
+        EXPECT_FALSE(run(archive));
+        const std::wstring failed = L"Installation failed (Error Code " + std::wstring(c.error) + L").";
+        EXPECT_EQ(report.status(), failed);
+        EXPECT_EQ(report.log, L"[ruled ]\r\n" + failed + L"\r\n");
+        EXPECT_FALSE(exists(install));
+        EXPECT_TRUE(journal.current_entries.empty());
+        EXPECT_TRUE(journal.backup_folder().empty());
+    }
+    EXPECT_EQ(content(taken + L"\\DSETUP.dll"), "planted");
+    EXPECT_EQ(content(file), "someone's file");
+    EXPECT_FALSE(exists(folder.wide(L"missing")));
+}
+
+TEST_F(InstallationRunTest, BackupsLiveInTheRunsOwnFolderUntilTheRunEnds)
+{
+    // What the run replaces: a program of before and, on a good run, the product's key.
+    const std::wstring program = install + L"\\Vantrel.exe";
+    for (const bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "failed extraction" : "good run");
+        report = recording_report();
+        journal.current_entries.clear();
+        ::SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+        test::write_file(test::to_path(program), "the installed program");
+        HKEY raw = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, product_key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                    &raw, nullptr),
+                  ERROR_SUCCESS);
+        ::RegCloseKey(raw);
+        const std::set<std::wstring> before = backups_in_temp();
+
+        // Whenever the run shows something: is its folder there, and where are the backups.
+        bool folder_while_copying = true;
+        std::map<std::wstring, bool> backups; // path -> there when seen
+        std::set<journal_kind> kinds;
+        report.throw_on = [&](const std::wstring& text, const std::wstring&) {
+            if (text.find(L"Copying File") != std::wstring::npos)
+                folder_while_copying = folder_while_copying && exists(temporary);
+            for (const JournalEntry& entry : journal.current_entries) {
+                if (entry.backup.empty())
+                    continue;
+                backups[entry.backup] = backups[entry.backup] || exists(entry.backup);
+                kinds.insert(entry.kind);
+            }
+            return false;
+        };
+        test::archive_bytes archive = product();
+        if (damaged)
+            archive.back().crc ^= 1;
+        EXPECT_EQ(run(archive), !damaged);
+
+        EXPECT_TRUE(folder_while_copying);
+        const std::set<journal_kind> expected_kinds =
+            damaged ? std::set<journal_kind>{journal_kind::file}
+                    : std::set<journal_kind>{journal_kind::file, journal_kind::uninstall_key};
+        EXPECT_EQ(kinds, expected_kinds);
+        for (const auto& [backup, seen] : backups) {
+            SCOPED_TRACE(test::narrow(backup));
+            EXPECT_EQ(backup.rfind(temporary + L"\\tal", 0), 0u);
+            EXPECT_TRUE(seen);
+            EXPECT_FALSE(exists(backup));
+        }
+        EXPECT_EQ(content(program), damaged ? "the installed program" : "program");
+        EXPECT_FALSE(exists(temporary));
+        EXPECT_EQ(backups_in_temp(), before);
+        EXPECT_TRUE(journal.backup_folder().empty());
+        ::SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::SetFileAttributesW((install + L"\\Uninstall.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
 TEST_F(InstallationRunTest, AFailedExtractionIsUndone)
 {
     test::write_file(test::to_path(install + L"\\Vantrel.exe"), "the installed program");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/path.h"
 #include "support/temporary_folder.h"
 #include "test_support.h"
 
@@ -61,6 +62,38 @@ TEST(TemporaryFolder, ThisMachinesTempHoldsIt)
     DWORD error = 1;
     EXPECT_EQ(tal::temporary_path_for(name, error), temp + name);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+TEST(TemporaryFolder, TheRunsFolderLeavesRoomForTheBackupNames)
+{
+    test::temp_folder windows;
+    ::CreateDirectoryW(windows.wide(L"Temp").c_str(), nullptr);
+    // GetTempFileNameW names the backups in it and takes no folder over 246 characters.
+    struct {
+        std::size_t temp_length;
+        bool below_temp;
+    } const cases[] = {{20, true}, {199, true}, {200, false}, {212, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.temp_length);
+        const std::wstring temp = temp_of_length(c.temp_length);
+        DWORD error = 1;
+        const std::wstring path =
+            tal::choose_temporary_path(temp, windows.wide(), name, error, tal::temporary_folder_room);
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(path, c.below_temp ? temp + name : windows.wide(L"Temp\\") + name);
+        EXPECT_LE(path.size(), 246u);
+    }
+
+    // This machine's run with a TEMP that holds the name but no backup below it.
+    wchar_t saved[tal::max_path] = {};
+    const DWORD saved_length = ::GetEnvironmentVariableW(L"TMP", saved, tal::max_path);
+    const std::wstring temp = temp_of_length(205);
+    ::SetEnvironmentVariableW(L"TMP", temp.c_str());
+    DWORD error = 1;
+    const std::wstring path = tal::temporary_path_for(name, error);
+    ::SetEnvironmentVariableW(L"TMP", saved_length ? saved : nullptr);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(path, tal::append_path(tal::windows_folder(), L"Temp\\" + name));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "state/journal.h"
 #include "state_fixture.h"
@@ -346,6 +347,74 @@ TEST_F(Journal, BackupsGoToTheWindowsTempWhenTempIsTooLong)
     EXPECT_EQ(name.substr(0, expected.size()), expected) << test::narrow(name);
 }
 
+// The names "tal*.tmp" in `folder`.
+std::set<std::wstring> tal_files(const std::wstring& folder)
+{
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((tal::append_path(folder, L"tal*.tmp")).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(found.cFileName);
+    while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+std::wstring system_temp()
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    return temp;
+}
+
+TEST_F(Journal, BackupsGoToTheFolderGivenAndNowhereElse)
+{
+    const std::wstring given = folder / L"private";
+    ASSERT_TRUE(::CreateDirectoryW(given.c_str(), nullptr));
+    const std::wstring moved = folder / L"moved.bin", copied = folder / L"copied.bin";
+    test::write_text(moved, "moved away");
+    test::write_text(copied, "copied");
+    journal.SetBackupFolder(given);
+    journal.RecordFile(moved, 1, false);
+    journal.CloseEntry(true);
+    journal.RecordFile(copied, 3, true);
+    journal.CloseEntry(true);
+    ASSERT_EQ(journal.current_entries.size(), 2u);
+    for (const JournalEntry& entry : journal.current_entries) {
+        SCOPED_TRACE(test::narrow(entry.path));
+        EXPECT_EQ(entry.backup.rfind(given + L"\\tal", 0), 0u) << test::narrow(entry.backup);
+        EXPECT_NE(::GetFileAttributesW(entry.backup.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_EQ(tal_files(given).size(), 2u);
+
+    // The rollback takes them back out: the folder is empty again and can go.
+    journal.Rollback();
+    EXPECT_EQ(test::read_bytes(moved), "moved away");
+    EXPECT_EQ(test::read_bytes(copied), "copied");
+    EXPECT_TRUE(::RemoveDirectoryW(given.c_str()));
+
+    // A folder given too long to name a file in gives no backup, and none in TEMP instead.
+    const std::wstring too_long = folder_for(folder, 250, L"");
+    ASSERT_TRUE(::CreateDirectoryW(too_long.c_str(), nullptr));
+    journal.SetBackupFolder(too_long);
+    EXPECT_EQ(MakeBackup(too_long, copied.c_str(), true), L"");
+    journal.RecordFile(copied, 3, true);
+    EXPECT_TRUE(journal.current_entries.back().backup.empty());
+    journal.CloseEntry(true);
+    EXPECT_TRUE(tal_files(too_long).empty());
+    journal.Rollback();
+    EXPECT_EQ(test::read_bytes(copied), "copied");
+
+    // With none given, TEMP as before.
+    journal.SetBackupFolder({});
+    journal.RecordFile(copied, 3, true);
+    EXPECT_EQ(journal.current_entries.back().backup.rfind(system_temp() + L"tal", 0), 0u);
+    journal.CloseEntry(true);
+    journal.DeleteBackups();
+}
+
 class UninstallKey : public Journal {
 protected:
     std::wstring key_path() const { return std::wstring(uninstall_key_parent) + L"\\" + journal.product_key_name(); }
@@ -435,6 +504,25 @@ TEST_F(UninstallKey, ReplacedKeyIsSavedAndRestored)
     EXPECT_EQ(value(L"DisplayName"), L"Vantrel 7.04");
     EXPECT_EQ(value(L"Comments"), L"kept from before");
     EXPECT_EQ(value(L"TalLanguage"), L"<none>");
+}
+
+TEST_F(UninstallKey, SavedKeyGoesToTheFolderGiven)
+{
+    const std::wstring given = folder / L"private";
+    ASSERT_TRUE(::CreateDirectoryW(given.c_str(), nullptr));
+    journal.SetBackupFolder(given);
+    {
+        const tal::unique_hkey key = create_key();
+        set_value(key.get(), L"DisplayName", L"Vantrel 7.04");
+        journal.BeginUninstallKey(key.get());
+    }
+    journal.CloseEntry(true);
+    const std::wstring backup = journal.current_entries.back().backup;
+    EXPECT_EQ(backup.rfind(given + L"\\tal", 0), 0u) << test::narrow(backup);
+    EXPECT_NE(::GetFileAttributesW(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+    journal.DeleteBackups();
+    EXPECT_EQ(::GetFileAttributesW(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(::RemoveDirectoryW(given.c_str()));
 }
 
 } // namespace
