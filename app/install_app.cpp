@@ -9,6 +9,7 @@
 #include <cwchar>
 
 #include "app/default_folders.h"
+#include "app/interrupted_runs.h"
 #include "app/localized_strings.h"
 #include "app/message_keys.h"
 #include "app/previous_installation.h"
@@ -73,7 +74,7 @@ int CInstallApp::GetPreviousState(std::wstring* previousVersion) const
 bool CInstallApp::PrepareTempDir(std::wstring& errorText)
 {
     DWORD error = ERROR_SUCCESS;
-    const std::wstring path = tal::temporary_path_for(new_temp_dir_name(), error);
+    const std::wstring path = run_folder_path(new_temp_dir_name(), error);
     if (path.empty()) {
         wchar_t text[64];
         std::swprintf(text, 64, L"%08x (%ls)", static_cast<unsigned>(error), L"GetTempPath");
@@ -87,7 +88,7 @@ bool CInstallApp::PrepareTempDir(std::wstring& errorText)
 bool CInstallApp::CheckTempDir() const
 {
     DWORD error = ERROR_SUCCESS;
-    if (!tal::temporary_path_for(new_temp_dir_name(), error).empty())
+    if (!run_folder_path(new_temp_dir_name(), error).empty())
         return true;
     // Nothing could be installed: say so before the user has chosen anything.
     const std::wstring folder = tal::system_temporary_folder();
@@ -104,6 +105,25 @@ bool CInstallApp::WaitForRunningProduct()
         if (running <= 1)
             return true;
         const std::wstring text = FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {GetProductName(true)});
+        if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+            return false;
+    }
+}
+
+bool CInstallApp::UndoInterruptedRuns()
+{
+    for (;;) {
+        const interrupted_runs_outcome outcome = undo_interrupted_runs(run_folder_places(), GetProductKeyName());
+        if (outcome.failed == 0) {
+            if (outcome.undone > 0) {
+                const std::wstring text = FormatLocalizedMessage(MSG_INTERRUPTED_RUN_UNDONE, {GetProductName(true)});
+                tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
+            }
+            return true;
+        }
+        // Installing over a half-undone run would mix two runs: nothing goes on until it is undone.
+        const std::wstring text = FormatLocalizedMessage(MSG_INTERRUPTED_RUN_NOT_UNDONE,
+                                                         {GetProductName(true), tal::system_message_text(outcome.error, 0)});
         if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
             return false;
     }
@@ -145,6 +165,8 @@ BOOL CInstallApp::InitInstance()
         return FALSE;
     }
     if (!WaitForRunningProduct())
+        return FALSE;
+    if (!UndoInterruptedRuns())
         return FALSE;
     if (!DetectPreviousInstallation())
         return FALSE;

@@ -40,6 +40,9 @@ protected:
 
 private:
     bool WaitForRunningProduct();
+    // Undoes the runs whose installer died before they ended and says so; false, after the
+    // user gave up, when one could not be undone.
+    bool UndoInterruptedRuns();
     bool DetectPreviousInstallation();
     // False, after telling the user, when no run could name a temporary folder.
     bool CheckTempDir() const;

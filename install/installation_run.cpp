@@ -83,9 +83,18 @@ bool InstallationRun::Run(std::istream& payload)
         FailRun(call_error_text(created, L"CreateDirectory"));
         return false;
     }
+    if (const DWORD created = m_journalFile.Create(folder); created != ERROR_SUCCESS) {
+        ::RemoveDirectoryW(folder.c_str());
+        FailRun(call_error_text(created, L"CreateFile"));
+        return false;
+    }
     m_state.temporary = TemporaryFiles{folder, {}};
     m_state.journal.SetBackupFolder(folder);
+    m_state.journal.SetJournalFile(&m_journalFile);
     tal::scope_guard cleanup([this] {
+        // The run is over: its journal goes before the backups it names.
+        m_state.journal.SetJournalFile(nullptr);
+        m_journalFile.Remove();
         // The backups go first, so that the folder holds nothing more when its turn comes.
         m_state.journal.DeleteBackups();
         m_state.journal.SetBackupFolder({});
@@ -94,15 +103,17 @@ bool InstallationRun::Run(std::istream& payload)
     if (!Extract(payload))
         return false;
 
-    // From here on the run is committed: nothing is rolled back, and what the extraction
-    // replaced will not be restored any more.
-    m_state.journal.DeleteBackups();
+    // From here on nothing is rolled back by this process; the backups stay until the log is
+    // written, so that a run that dies before can still be undone by the next installer.
     Committed([this] { ProtectExecutables(); });
     Committed([this] { CreateShortcuts(); });
     Committed([this] { UpdateDirectX(); });
     Committed([this] { WriteRegistryData(); });
     Committed([this] { WriteUninstallLog(); });
-    // The saved key and the replaced shortcuts, when the log did not take them away.
+    // The run is over, its log written or not: the journal goes before the backups it names.
+    // The saved key and the replaced shortcuts go too, when the log did not take them away.
+    m_state.journal.SetJournalFile(nullptr);
+    m_journalFile.Remove();
     m_state.journal.DeleteBackups();
     Committed([this] { m_report.SetStatus(FormatLocalizedMessage(MSG_CLICK_TO_CONTINUE, {LoadLocalizedString(MSG_NEXT)})); });
     return true;
@@ -180,6 +191,7 @@ void InstallationRun::CreateShortcuts()
     bool good = true;
     const auto make = [&](int which, const std::wstring& folder, const std::wstring& target, const std::wstring& name) {
         journal.BeginShortcut(which, folder);
+        journal.NoteEntryPath(tal::append_path(folder, name) + L".lnk");
         std::wstring link;
         const bool made = tal::CreateShortcut(target, folder, name.c_str(), &link);
         journal.CloseEntry(made, made ? link.c_str() : nullptr);

@@ -7,6 +7,7 @@
 
 #include "install/installation_report.h"
 #include "install/run_state.h"
+#include "state/journal_file.h"
 
 namespace tal {
 class named_mutex;
@@ -40,6 +41,9 @@ private:
     void WriteUninstallLog();
 
     RunState m_state;
+    // Every change of the run, on disk before it is made, for the next installer to undo
+    // should this process die before the run ends.
+    JournalFile m_journalFile;
     tal::named_mutex& m_lock;
     InstallationReport& m_report;
     bool m_lineOpen = false;

@@ -29,6 +29,7 @@ bool WriteUninstallKey(InstallJournal& journal, const std::wstring& program, con
     if (!uninstall)
         return false;
     bool existed = false;
+    journal.NoteUninstallKeyOpening();
     const tal::unique_hkey product = tal::create_key(uninstall.get(), GetProductKeyName().c_str(), KEY_ALL_ACCESS, &existed);
     if (!product)
         return false;

@@ -3,7 +3,7 @@
 the seventeen languages. Run it after a change; the generated file is committed."""
 import os
 
-KEYS = list(range(0, 19)) + list(range(100, 116)) + list(range(117, 128)) + [129, 131] + list(range(132, 136))
+KEYS = list(range(0, 19)) + list(range(100, 116)) + list(range(117, 128)) + [129, 131] + list(range(132, 138))
 BUTTONS = {1, 2, 4, 5, 6, 7, 8}
 
 FRENCH = {
@@ -35,6 +35,8 @@ FRENCH = {
     133: "Veuillez saisir le chemin complet d'un dossier, par exemple C:\\Programmes\\Vantrel ou \\\\serveur\\partage\\Vantrel.",
     134: "Le dossier d'installation est trop long pour les fichiers qui y seront installés. Choisissez un dossier de %1 caractères au plus.",
     135: "Le dossier du menu Démarrer est trop long pour les raccourcis qui y seront créés. Choisissez un dossier de %1 caractères au plus.",
+    136: "Une installation de '%1' interrompue avant sa fin a été annulée : l'ordinateur est revenu à l'état d'avant.",
+    137: "Une installation de '%1' interrompue avant sa fin n'a pas pu être annulée :\r\n%2\r\nFermez les programmes qui utilisent ses fichiers, puis réessayez.",
 }
 
 ENGLISH = {
@@ -61,6 +63,8 @@ ENGLISH = {
     133: "Please enter the full path of a folder, such as C:\\Programs\\Vantrel or \\\\server\\share\\Vantrel.",
     134: "The installation folder is too long for the files installed in it. Please choose a folder of no more than %1 characters.",
     135: "The Start menu folder is too long for the shortcuts created in it. Please choose a folder of no more than %1 characters.",
+    136: "An installation of '%1' that was interrupted before its end has been undone: the computer is as it was before.",
+    137: "An installation of '%1' that was interrupted before its end could not be undone:\r\n%2\r\nClose the programs that use its files, then retry.",
 }
 
 GERMAN = {
@@ -90,6 +94,8 @@ GERMAN = {
     133: "Bitte geben Sie den vollständigen Pfad eines Ordners ein, zum Beispiel C:\\Programme\\Vantrel oder \\\\Server\\Freigabe\\Vantrel.",
     134: "Der Installationsordner ist zu lang für die darin installierten Dateien. Bitte wählen Sie einen Ordner mit höchstens %1 Zeichen.",
     135: "Der Startmenüordner ist zu lang für die darin erstellten Verknüpfungen. Bitte wählen Sie einen Ordner mit höchstens %1 Zeichen.",
+    136: "Eine vor ihrem Ende unterbrochene Installation von '%1' wurde rückgängig gemacht: Der Computer ist wieder wie zuvor.",
+    137: "Eine vor ihrem Ende unterbrochene Installation von '%1' konnte nicht rückgängig gemacht werden:\r\n%2\r\nSchließen Sie die Programme, die ihre Dateien verwenden, und wiederholen Sie den Vorgang.",
 }
 
 SPANISH = {
@@ -118,6 +124,8 @@ SPANISH = {
     133: "Escriba la ruta completa de una carpeta, por ejemplo C:\\Programas\\Vantrel o \\\\servidor\\recurso\\Vantrel.",
     134: "La carpeta de instalación es demasiado larga para los archivos que se instalarán en ella. Elija una carpeta de %1 caracteres como máximo.",
     135: "La carpeta del menú Inicio es demasiado larga para los accesos directos que se crearán en ella. Elija una carpeta de %1 caracteres como máximo.",
+    136: "Se ha deshecho una instalación de '%1' interrumpida antes de terminar: el equipo ha vuelto a su estado anterior.",
+    137: "No se ha podido deshacer una instalación de '%1' interrumpida antes de terminar:\r\n%2\r\nCierre los programas que usan sus archivos y vuelva a intentarlo.",
 }
 
 PORTUGUESE = {
@@ -145,6 +153,8 @@ PORTUGUESE = {
     133: "Introduza o caminho completo de uma pasta, por exemplo C:\\Programas\\Vantrel ou \\\\servidor\\partilha\\Vantrel.",
     134: "A pasta de instalação é demasiado longa para os ficheiros que nela serão instalados. Escolha uma pasta com no máximo %1 caracteres.",
     135: "A pasta do menu Iniciar é demasiado longa para os atalhos que nela serão criados. Escolha uma pasta com no máximo %1 caracteres.",
+    136: "Uma instalação de '%1' interrompida antes do fim foi anulada: o computador voltou ao estado anterior.",
+    137: "Não foi possível anular uma instalação de '%1' interrompida antes do fim:\r\n%2\r\nFeche os programas que utilizam os seus ficheiros e tente novamente.",
 }
 
 TURKISH = {
@@ -172,6 +182,8 @@ TURKISH = {
     133: "Bir klasörün tam yolunu girin, örneğin C:\\Programlar\\Vantrel veya \\\\sunucu\\paylaşım\\Vantrel.",
     134: "Kurulum klasörü, içine kurulacak dosyalar için çok uzun. En fazla %1 karakterlik bir klasör seçin.",
     135: "Başlat menüsü klasörü, içinde oluşturulacak kısayollar için çok uzun. En fazla %1 karakterlik bir klasör seçin.",
+    136: "Tamamlanmadan kesilen bir '%1' kurulumu geri alındı: bilgisayar önceki durumuna döndü.",
+    137: "Tamamlanmadan kesilen bir '%1' kurulumu geri alınamadı:\r\n%2\r\nDosyalarını kullanan programları kapatıp yeniden deneyin.",
 }
 
 ROMANIAN = {
@@ -199,6 +211,8 @@ ROMANIAN = {
     133: "Introduceți calea completă a unui dosar, de exemplu C:\\Programe\\Vantrel sau \\\\server\\partajare\\Vantrel.",
     134: "Dosarul de instalare este prea lung pentru fișierele care vor fi instalate în el. Alegeți un dosar de cel mult %1 caractere.",
     135: "Dosarul din meniul Start este prea lung pentru comenzile rapide care vor fi create în el. Alegeți un dosar de cel mult %1 caractere.",
+    136: "O instalare a '%1' întreruptă înainte de final a fost anulată: computerul este din nou ca înainte.",
+    137: "O instalare a '%1' întreruptă înainte de final nu a putut fi anulată:\r\n%2\r\nÎnchideți programele care îi folosesc fișierele, apoi reîncercați.",
 }
 
 ITALIAN = {
@@ -228,6 +242,8 @@ ITALIAN = {
     133: "Immettere il percorso completo di una cartella, ad esempio C:\\Programmi\\Vantrel o \\\\server\\condivisione\\Vantrel.",
     134: "La cartella di installazione è troppo lunga per i file che vi saranno installati. Scegliere una cartella di al massimo %1 caratteri.",
     135: "La cartella del menu Start è troppo lunga per i collegamenti che vi saranno creati. Scegliere una cartella di al massimo %1 caratteri.",
+    136: "Un'installazione di '%1' interrotta prima della fine è stata annullata: il computer è tornato com'era prima.",
+    137: "Non è stato possibile annullare un'installazione di '%1' interrotta prima della fine:\r\n%2\r\nChiudere i programmi che usano i suoi file, poi riprovare.",
 }
 
 # Only the button words of these blocks are translated.

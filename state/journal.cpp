@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "holders/handles.h"
+#include "state/journal_file.h"
 #include "support/path.h"
 #include "support/registry.h"
 #include "support/security.h"
@@ -154,17 +155,65 @@ JournalEntry& InstallJournal::append(journal_kind kind, std::wstring path, bool 
     return current_entries.back();
 }
 
+std::function<void(const std::wstring&)> InstallJournal::record_move(const std::wstring& origin)
+{
+    if (!journal_file_)
+        return {};
+    return [this, origin](const std::wstring& backup) { journal_file_->Backup(false, origin, backup); };
+}
+
+// The key's values as they are, then the record that it is about to be written; a key that
+// is new gets only that record.
+void InstallJournal::record_key(HKEY existing)
+{
+    if (existing) {
+        for (DWORD index = 0;; ++index) {
+            DWORD name_size = 0, data_size = 0;
+            if (::RegQueryInfoKeyW(existing, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   &name_size, &data_size, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            std::wstring name(name_size + 1, L'\0');
+            std::string data(data_size, '\0');
+            DWORD type = 0;
+            ++name_size;
+            if (::RegEnumValueW(existing, index, name.data(), &name_size, nullptr, &type,
+                                reinterpret_cast<BYTE*>(data.data()), &data_size) != ERROR_SUCCESS)
+                break;
+            name.resize(name_size);
+            data.resize(data_size);
+            journal_file_->KeyValue(name, type, data);
+        }
+    }
+    journal_file_->Key(existing != nullptr);
+}
+
+void InstallJournal::NoteEntryPath(const std::wstring& path)
+{
+    if (journal_file_ && entry_open)
+        journal_file_->EntryPath(path);
+}
+
+void InstallJournal::NoteUninstallKeyOpening()
+{
+    if (journal_file_)
+        journal_file_->KeyOpening();
+}
+
 void InstallJournal::RecordFile(const std::wstring& path, std::uint32_t value, bool copy)
 {
     entry_open = true;
     CreateFolders(tal::remove_file_spec(path));
     JournalEntry& entry = append(journal_kind::file, path, false, value);
     entry.existed = exists(path, entry.attributes_before);
+    if (journal_file_)
+        journal_file_->Entry(entry.kind, entry.existed, entry.attributes_before, path);
     // A path too long for the calls gets no backup (MakeBackup refuses it) and is then left
     // alone by a rollback.
     if (entry.existed) {
-        entry.backup = MakeBackup(backup_folder_, path.c_str(), copy);
+        entry.backup = MakeBackup(backup_folder_, path.c_str(), copy, record_move(path));
         entry.backup_is_copy = copy && !entry.backup.empty();
+        if (entry.backup_is_copy && journal_file_)
+            journal_file_->Backup(true, path, entry.backup);
     }
 }
 
@@ -176,6 +225,8 @@ void InstallJournal::BeginShortcut(int which, const std::wstring& folder)
                               : which == 1 ? journal_kind::uninstaller_shortcut
                                            : journal_kind::desktop_shortcut;
     JournalEntry& entry = append(kind, {}, false, no_archive_kind);
+    if (journal_file_)
+        journal_file_->Entry(kind, false, INVALID_FILE_ATTRIBUTES, {});
     for (const JournalEntry& previous : previous_entries) {
         if (previous.kind != kind)
             continue;
@@ -184,7 +235,7 @@ void InstallJournal::BeginShortcut(int which, const std::wstring& folder)
         if (!previous.path.empty() && exists(previous.path, entry.attributes_before)) {
             entry.existed = true;
             entry.backup_origin = previous.path;
-            entry.backup = MakeBackup(backup_folder_, previous.path.c_str(), false);
+            entry.backup = MakeBackup(backup_folder_, previous.path.c_str(), false, record_move(previous.path));
         }
         break;
     }
@@ -194,6 +245,8 @@ void InstallJournal::BeginUninstallKey(HKEY existing)
 {
     entry_open = true;
     JournalEntry& entry = append(journal_kind::uninstall_key, {}, false, no_archive_kind);
+    if (journal_file_)
+        record_key(existing);
     if (!existing)
         return;
     entry.backup = MakeBackup(backup_folder_, nullptr, false);
@@ -257,6 +310,8 @@ bool InstallJournal::CreateFolders(const std::wstring& folder)
         const DWORD attributes = ::GetFileAttributesW(part.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
+        if (journal_file_)
+            journal_file_->Folder(part);
         if (!::CreateDirectoryW(part.c_str(), nullptr))
             return false;
         ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW | SHCNF_FLUSH, part.c_str(), nullptr);
@@ -296,7 +351,8 @@ std::wstring MakeBackup(const wchar_t* path, bool copy)
     return MakeBackup(std::wstring(), path, copy);
 }
 
-std::wstring MakeBackup(const std::wstring& given_folder, const wchar_t* path, bool copy)
+std::wstring MakeBackup(const std::wstring& given_folder, const wchar_t* path, bool copy,
+                        const std::function<void(const std::wstring&)>& before_move)
 {
     if (path && !tal::fits_max_path(path))
         return {};
@@ -311,6 +367,8 @@ std::wstring MakeBackup(const std::wstring& given_folder, const wchar_t* path, b
     if (!path)
         return name;
 
+    if (!copy && before_move)
+        before_move(name);
     const DWORD attributes = ::GetFileAttributesW(path);
     ::SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     if (copy) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <string>
 #include <utility>
@@ -21,6 +22,8 @@ enum class journal_kind : int {
 
 // The value of every entry that is not a file: no archive kind (-1 in the log).
 inline constexpr std::uint32_t no_archive_kind = 0xFFFFFFFFu;
+
+class JournalFile;
 
 struct JournalEntry {
     journal_kind kind = journal_kind::folder;
@@ -68,6 +71,12 @@ public:
     // puts them by itself. The run gives its own protected folder.
     void SetBackupFolder(std::wstring folder) { backup_folder_ = std::move(folder); }
     const std::wstring& backup_folder() const noexcept { return backup_folder_; }
+    // The file that every change is recorded in before it is made, or null. Not owned.
+    void SetJournalFile(JournalFile* file) noexcept { journal_file_ = file; }
+    // Records, before it is made, the path the open entry is about to create (a shortcut).
+    void NoteEntryPath(const std::wstring& path);
+    // Records that the product's Uninstall key is about to be opened or created.
+    void NoteUninstallKeyOpening();
 
     // Writes the journal, merged with the previous log's entries, as the uninstall log, then
     // deletes every backup. True when the file was created and every write succeeded.
@@ -88,10 +97,14 @@ public:
 private:
     JournalEntry& append(journal_kind kind, std::wstring path, bool succeeded, std::uint32_t value);
     void merge_previous_entries();
+    // What tells the journal file about a backup about to be moved there; empty without a file.
+    std::function<void(const std::wstring&)> record_move(const std::wstring& origin);
+    void record_key(HKEY existing);
 
     std::wstring product_title_;
     std::wstring product_key_name_;
     std::wstring backup_folder_;
+    JournalFile* journal_file_ = nullptr;
 };
 
 // A fresh temporary name ("tal….tmp") for what `path` holds: a copy of it, or the file itself
@@ -101,7 +114,9 @@ private:
 std::wstring MakeBackup(const wchar_t* path, bool copy);
 // The same with the name in `folder`; with an empty folder as above. A folder too long to
 // name a file in gives no backup rather than one elsewhere.
-std::wstring MakeBackup(const std::wstring& folder, const wchar_t* path, bool copy);
+// `before_move`, when given, is told the backup's name before the file is moved there.
+std::wstring MakeBackup(const std::wstring& folder, const wchar_t* path, bool copy,
+                        const std::function<void(const std::wstring&)>& before_move = {});
 
 // The path identity test of the log merge: the same elements, the same file, or the same
 // absolute path compared without regard to case.

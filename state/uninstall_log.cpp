@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "state/journal.h"
+#include "state/journal_file.h"
 #include "state/file_log_source.h"
 #include "state/log_reader.h"
 #include "holders/handles.h"
@@ -65,6 +66,13 @@ bool InstallJournal::WriteLog(const std::wstring& log_path, const std::wstring& 
                               const std::wstring& start_menu_folder)
 {
     merge_previous_entries();
+    // A run that dies while the log is written gets the log it replaced back.
+    std::wstring replaced;
+    if (journal_file_) {
+        if (::GetFileAttributesW(log_path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            replaced = MakeBackup(backup_folder_, log_path.c_str(), true);
+        journal_file_->Log(log_path, replaced);
+    }
     ::SetFileAttributesW(log_path.c_str(), FILE_ATTRIBUTE_NORMAL);
     bool result = false;
     {
@@ -106,6 +114,12 @@ bool InstallJournal::WriteLog(const std::wstring& log_path, const std::wstring& 
     }
 
     // The installation is complete: nothing will be restored any more.
+    if (journal_file_ && result)
+        journal_file_->Commit();
+    if (!replaced.empty()) {
+        ::SetFileAttributesW(replaced.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(replaced.c_str());
+    }
     DeleteBackups();
     return result;
 }

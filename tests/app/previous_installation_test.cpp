@@ -188,10 +188,13 @@ TEST(Application, TemporaryFolderName)
     CInstallApp app;
     std::wstring error;
     ASSERT_TRUE(app.PrepareTempDir(error));
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring name = app.m_strTempDir.substr(wcslen(temp));
-    EXPECT_EQ(app.m_strTempDir.substr(0, wcslen(temp)), temp);
+    // Below the Windows folder's Temp, where the next installer of any administrator looks for
+    // a run that did not end.
+    wchar_t windows[MAX_PATH];
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring temp = std::wstring(windows) + L"\\Temp\\";
+    const std::wstring name = app.m_strTempDir.substr(temp.size());
+    EXPECT_EQ(app.m_strTempDir.substr(0, temp.size()), temp);
     ASSERT_EQ(name.size(), 10u + 36u + 1u) << test::narrow(name);
     EXPECT_EQ(name.substr(0, 10), L"marrowin_{");
     EXPECT_EQ(name.back(), L'}');

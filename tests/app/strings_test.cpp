@@ -32,7 +32,7 @@ const std::vector<unsigned> keys = [] {
         k.push_back(MSG_INSTALLER + i);
     k.push_back(MSG_UNDER_TRANSLATION);
     k.push_back(MSG_DIRECTX_UPDATE);
-    for (unsigned i = MSG_TOO_MANY_CHARACTERS; i <= MSG_MENU_FOLDER_TOO_LONG; ++i)
+    for (unsigned i = MSG_TOO_MANY_CHARACTERS; i <= MSG_INTERRUPTED_RUN_NOT_UNDONE; ++i)
         k.push_back(i);
     return k;
 }();

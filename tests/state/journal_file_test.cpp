@@ -1,0 +1,244 @@
+// The run's journal on disk: every record read back as written, a line cut short or damaged
+// left out, and a run whose process died undone from it alone.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "holders/handles.h"
+#include "state/journal.h"
+#include "state/journal_file.h"
+#include "state/run_recovery.h"
+#include "state_fixture.h"
+#include "support/path.h"
+#include "support/protected_folder.h"
+
+namespace {
+
+std::vector<JournalRecord> read_back(const std::wstring& folder)
+{
+    return parse_journal(test::read_bytes(journal_file_path(folder)));
+}
+
+std::vector<std::pair<char, std::vector<std::wstring>>> plain(const std::vector<JournalRecord>& records)
+{
+    std::vector<std::pair<char, std::vector<std::wstring>>> result;
+    for (const JournalRecord& r : records)
+        result.emplace_back(static_cast<char>(r.tag), r.fields);
+    return result;
+}
+
+TEST(JournalFile, EveryRecordKindReadsBackAsWritten)
+{
+    test::scratch_folder folder;
+    // Characters that must survive: a tab, a line end, a per cent sign, non-ASCII text.
+    const std::wstring odd = L"a\tb\r\nc%41\u00e9\u4e2d";
+    {
+        JournalFile file;
+        ASSERT_EQ(file.Create(folder.path()), static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(file.Create(folder.path()), static_cast<DWORD>(ERROR_FILE_EXISTS)); // never two runs in one
+        ASSERT_EQ(file.Create(folder.path() + L"\\second"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    }
+    ::DeleteFileW(journal_file_path(folder.path()).c_str());
+    {
+    JournalFile file;
+    ASSERT_EQ(file.Create(folder.path()), static_cast<DWORD>(ERROR_SUCCESS));
+    file.Folder(L"C:\\X\\Y");
+    file.Entry(journal_kind::file, true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, L"C:\\X\\Y\\a.dll");
+    file.Backup(false, L"C:\\X\\Y\\a.dll", L"C:\\T\\tal1.tmp");
+    file.Entry(journal_kind::desktop_shortcut, false, INVALID_FILE_ATTRIBUTES, L"");
+    file.EntryPath(odd);
+    file.KeyOpening();
+    file.KeyValue(L"DisplayName", REG_SZ, std::string("V\0a\0", 4));
+    file.KeyValue(L"", REG_BINARY, std::string());
+    file.Key(true);
+    file.Log(L"C:\\X\\Uninstall.ulog", L"");
+    file.Commit();
+    EXPECT_TRUE(file.good());
+    } // closed as a dying process's handles are, the file stays
+    using fields = std::vector<std::wstring>;
+    EXPECT_EQ(plain(read_back(folder.path())),
+              (std::vector<std::pair<char, fields>>{
+                  {'D', fields{L"C:\\X\\Y"}},
+                  {'E', fields{L"1", L"1", L"00000021", L"C:\\X\\Y\\a.dll"}},
+                  {'B', fields{L"0", L"C:\\X\\Y\\a.dll", L"C:\\T\\tal1.tmp"}},
+                  {'E', fields{L"4", L"0", L"FFFFFFFF", L""}},
+                  {'P', fields{odd}},
+                  {'N', fields{}},
+                  {'V', fields{L"DisplayName", L"1", L"56006100"}},
+                  {'V', fields{L"", L"3", L""}},
+                  {'K', fields{L"1"}},
+                  {'L', fields{L"C:\\X\\Uninstall.ulog", L""}},
+                  {'C', fields{}},
+              }));
+    ::DeleteFileW(journal_file_path(folder.path()).c_str());
+    JournalFile ended;
+    ASSERT_EQ(ended.Create(folder.path()), static_cast<DWORD>(ERROR_SUCCESS));
+    ended.Remove();
+    EXPECT_FALSE(::PathFileExistsW(journal_file_path(folder.path()).c_str()));
+}
+
+TEST(JournalFile, DamagedLinesAreLeftOut)
+{
+    const std::string good = journal_line(journal_tag::folder, {L"C:\\X"});
+    ASSERT_EQ(good, "D\tC:\\X\n");
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::size_t records;
+    } cases[] = {
+        {"a whole line", good, 1},
+        {"the last line without its end", good + good.substr(0, good.size() - 1), 1},
+        {"the last line cut in its tag", good + "C", 1},
+        {"an unknown tag", "Z\tx\n" + good, 1},
+        {"too few fields", "E\t1\t0\n" + good, 1},
+        {"too many fields", "D\ta\tb\n" + good, 1},
+        {"zeros a power cut left", std::string(16, '\0') + "\n" + good, 1},
+        {"a bare control character", "D\tC:\\\x01X\n" + good, 1},
+        {"a broken escape", "D\tC:\\%4\n" + good, 1},
+        {"bytes that are not UTF-8", "D\t\xff\xfe\n" + good, 1},
+        {"a commit", good + "C\n", 2},
+        {"nothing", "", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parse_journal(c.bytes).size(), c.records) << c.name;
+    const std::vector<JournalRecord> cut = parse_journal(good + "E\t1\t0\t00000020\tC:\\X\\a");
+    ASSERT_EQ(cut.size(), 1u);
+    EXPECT_EQ(cut[0].tag, journal_tag::folder);
+}
+
+// A run in a protected folder below a scratch tree whose process dies: its JournalFile is
+// closed without being removed, as the system closes the handles of a killed process.
+class InterruptedRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        run_folder = root.path() + L"\\marrowin_{run}";
+        ASSERT_EQ(tal::create_protected_folder(run_folder), static_cast<DWORD>(ERROR_SUCCESS));
+        install = root.path() + L"\\Product";
+        ::CreateDirectoryW(install.c_str(), nullptr);
+        test::write_text(install + L"\\old.dll", "the previous program");
+        ::SetFileAttributesW((install + L"\\old.dll").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        test::write_text(install + L"\\user.txt", "the user's own");
+        before = test::snapshot(root.path());
+        before.erase(L"marrowin_{run}");
+    }
+
+    // Starts the run's journal; the journal object is the run's memory.
+    void start()
+    {
+        file = std::make_unique<JournalFile>();
+        ASSERT_EQ(file->Create(run_folder), static_cast<DWORD>(ERROR_SUCCESS));
+        journal.SetBackupFolder(run_folder);
+        journal.SetJournalFile(file.get());
+    }
+
+    // What the run changes: a replaced file, a file kept by copy, a new file half written in
+    // new folders.
+    void change()
+    {
+        journal.RecordFile(install + L"\\old.dll", 1, false);
+        test::write_text(install + L"\\old.dll", "the new program");
+        journal.CloseEntry(true);
+        journal.RecordFile(install + L"\\user.txt", 3, true);
+        journal.CloseEntry(true);
+        journal.RecordFile(install + L"\\Lang\\Deep\\new.dll", 1, false);
+        test::write_text(install + L"\\Lang\\Deep\\new.dll", "half of it");
+    }
+
+    void die()
+    {
+        journal.SetJournalFile(nullptr);
+        file.reset();
+    }
+
+    std::map<std::wstring, std::pair<DWORD, std::string>> tree()
+    {
+        auto all = test::snapshot(root.path());
+        for (auto it = all.begin(); it != all.end();)
+            it = it->first.rfind(L"marrowin_{run}", 0) == 0 ? all.erase(it) : std::next(it);
+        return all;
+    }
+
+    test::scratch_folder root;
+    std::wstring run_folder, install;
+    std::map<std::wstring, std::pair<DWORD, std::string>> before;
+    std::unique_ptr<JournalFile> file;
+    InstallJournal journal{L"Vantrel 7.05a", L"Vantrel Test " + std::to_wstring(::GetCurrentProcessId())};
+};
+
+TEST_F(InterruptedRun, IsUndoneFromItsJournalAlone)
+{
+    ASSERT_TRUE(is_trusted_run_folder(run_folder));
+    start();
+    change();
+    ASSERT_NE(tree(), before);
+    DWORD error = 0;
+    // While the run lives its journal is its own.
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::live);
+    die();
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::undone);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(tree(), before);
+    EXPECT_FALSE(::PathFileExistsW(run_folder.c_str()));
+}
+
+TEST_F(InterruptedRun, ABackupAboutToBeMadeIsNotTakenForOne)
+{
+    start();
+    // The record of the move is written, the move never happened.
+    file->Entry(journal_kind::file, true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, install + L"\\old.dll");
+    file->Backup(false, install + L"\\old.dll", run_folder + L"\\tal1.tmp");
+    ::SetFileAttributesW((install + L"\\old.dll").c_str(), FILE_ATTRIBUTE_NORMAL);
+    die();
+    DWORD error = 0;
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::undone);
+    EXPECT_EQ(tree(), before);
+}
+
+TEST_F(InterruptedRun, AnUndoThatFailsKeepsTheJournalForTheNextTry)
+{
+    start();
+    change();
+    die();
+    const std::wstring new_file = install + L"\\Lang\\Deep\\new.dll";
+    {
+        const tal::unique_hfile held(::CreateFileW(new_file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        DWORD error = 0;
+        EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::failed);
+        EXPECT_NE(error, static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_TRUE(::PathFileExistsW(journal_file_path(run_folder).c_str()));
+    }
+    DWORD error = 0;
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::undone);
+    EXPECT_EQ(tree(), before);
+}
+
+TEST_F(InterruptedRun, ACommittedRunOnlyLosesItsTemporaryFiles)
+{
+    start();
+    change();
+    journal.CloseEntry(true);
+    test::write_text(run_folder + L"\\dxsetup.dll", "a setup file");
+    file->Commit();
+    die();
+    const auto installed = tree();
+    DWORD error = 0;
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::committed);
+    EXPECT_EQ(tree(), installed);
+    EXPECT_FALSE(::PathFileExistsW(run_folder.c_str()));
+}
+
+TEST_F(InterruptedRun, AFolderWithoutJournalOrNotProtectedIsLeftAlone)
+{
+    DWORD error = 0;
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::not_a_run);
+    EXPECT_TRUE(::PathIsDirectoryW(run_folder.c_str()));
+    EXPECT_EQ(recover_run(install + L"\\user.txt", journal.product_key_name(), error), run_recovery::not_a_run);
+}
+
+} // namespace
