@@ -13,6 +13,7 @@
 #include "app/localized_strings.h"
 #include "app/message_keys.h"
 #include "app/previous_installation.h"
+#include "app/product_processes.h"
 #include "app/product.h"
 #include "app/startup_language.h"
 #include "support/counted_semaphore.h"
@@ -41,6 +42,22 @@ DWORD unreadable_version_reason(const previous_installation& previous)
     case ERROR_RESOURCE_NAME_NOT_FOUND:
     case ERROR_RESOURCE_LANG_NOT_FOUND: return ERROR_RESOURCE_TYPE_NOT_FOUND;
     default: return previous.version_error;
+    }
+}
+
+// This installer's file name, however it was renamed.
+std::wstring own_image_name()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return ::PathFindFileNameW(path.c_str());
+        }
+        path.resize(path.size() * 2);
     }
 }
 
@@ -103,6 +120,10 @@ bool CInstallApp::WaitForRunningProduct()
     for (;;) {
         const unsigned running = tal::running_instance_registered() ? tal::running_instance_count() : 0;
         if (running <= 1)
+            return true;
+        // A process of the family that was killed never gave its unit back: with none of them
+        // alive the count is stale, and nothing is to be closed.
+        if (!product_family_process_alive(own_image_name()))
             return true;
         const std::wstring text = FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {GetProductName(true)});
         if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)

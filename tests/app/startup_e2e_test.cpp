@@ -32,6 +32,9 @@ void leave(HWND wizard, const test::program& p)
     test::press(confirm, IDYES);
 }
 
+// A registered process under the product's program name.
+const wchar_t* const product_program = L"product\\Vantrel.exe";
+
 TEST(Startup, ChecksPassThenTheWizardOpens)
 {
     test::program first(installer());
@@ -43,9 +46,27 @@ TEST(Startup, ChecksPassThenTheWizardOpens)
     EXPECT_EQ(code, 0u);
 }
 
+TEST(Startup, AKilledProductLeavesNoStaleCountBehind)
+{
+    // Another registered process keeps the counter alive, so that the killed product's unit
+    // is never given back; it is not of the product family.
+    test::helper_process keeper(L"registered_instance.exe", L"");
+    {
+        test::helper_process product(product_program, L"");
+        product.kill();
+    }
+    test::program first(installer());
+    const HWND wizard = wait_for_wizard(first);
+    EXPECT_EQ(test::wait_for_message_box(first.id(), 0), nullptr);
+    ASSERT_TRUE(wizard);
+    leave(wizard, first);
+    DWORD code = 1;
+    ASSERT_TRUE(first.wait(20000, code));
+}
+
 TEST(Startup, RunningProductThenSecondInstallerThenRetry)
 {
-    auto product = std::make_unique<test::helper_process>(L"registered_instance.exe", L"");
+    auto product = std::make_unique<test::helper_process>(product_program, L"");
     test::program first(installer());
 
     const HWND running = test::wait_for_message_box(first.id(), 20000);
@@ -89,7 +110,7 @@ TEST(Startup, RunningProductThenSecondInstallerThenRetry)
 
 TEST(Startup, CancelWhileTheProductRunsEnds)
 {
-    test::helper_process product(L"registered_instance.exe", L"");
+    test::helper_process product(product_program, L"");
     test::program installer_process(installer());
     const HWND running = test::wait_for_message_box(installer_process.id(), 20000);
     ASSERT_TRUE(running);
