@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 #include "holders/handles.h"
@@ -239,6 +240,96 @@ TEST_F(InterruptedRun, AFolderWithoutJournalOrNotProtectedIsLeftAlone)
     EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::not_a_run);
     EXPECT_TRUE(::PathIsDirectoryW(run_folder.c_str()));
     EXPECT_EQ(recover_run(install + L"\\user.txt", journal.product_key_name(), error), run_recovery::not_a_run);
+}
+
+} // namespace
+
+namespace {
+
+// The values of `key`: name -> type and bytes.
+std::map<std::wstring, std::pair<DWORD, std::string>> values_of(HKEY key)
+{
+    std::map<std::wstring, std::pair<DWORD, std::string>> values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256] = {};
+        DWORD name_size = 256, type = 0, size = 4096;
+        std::string data(size, '\0');
+        if (::RegEnumValueW(key, index, name, &name_size, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                            &size)
+            != ERROR_SUCCESS)
+            break;
+        data.resize(size);
+        values[name] = {type, data};
+    }
+    return values;
+}
+
+class InterruptedKey : public InterruptedRun {
+protected:
+    void TearDown() override { ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, product_key().c_str()); }
+    std::wstring product_key() const
+    {
+        return std::wstring(uninstall_key_parent) + L"\\" + journal.product_key_name();
+    }
+    tal::unique_hkey open_product(bool create)
+    {
+        HKEY raw = nullptr;
+        if (create)
+            ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, product_key().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw,
+                              nullptr);
+        else
+            ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, product_key().c_str(), 0, KEY_ALL_ACCESS, &raw);
+        return tal::unique_hkey(raw);
+    }
+};
+
+TEST_F(InterruptedKey, AReplacedKeyGetsItsValuesBackAndANewOneGoes)
+{
+    {
+        const tal::unique_hkey key = open_product(true);
+        ASSERT_TRUE(key);
+        const wchar_t name[] = L"Vantrel 7.04";
+        ::RegSetValueExW(key.get(), L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof name);
+        const DWORD number = 7;
+        ::RegSetValueExW(key.get(), L"TalLanguage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
+    }
+    const auto saved = values_of(open_product(false).get());
+    const std::wstring log = install + L"\\Uninstall.ulog";
+    test::write_text(log, "the previous log");
+    before = tree();
+    start();
+    change();
+    journal.CloseEntry(true);
+    journal.NoteUninstallKeyOpening();
+    {
+        const tal::unique_hkey key = open_product(false);
+        journal.BeginUninstallKey(key.get());
+        const wchar_t name[] = L"Vantrel";
+        ::RegSetValueExW(key.get(), L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof name);
+        ::RegSetValueExW(key.get(), L"UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof name);
+        ::RegDeleteValueW(key.get(), L"TalLanguage");
+    }
+    // The previous uninstall log kept, the new one half written, then the process dies.
+    const std::wstring kept = MakeBackup(run_folder, log.c_str(), true);
+    ASSERT_FALSE(kept.empty());
+    file->Log(log, kept);
+    test::write_text(log, "half a new log");
+    die();
+    DWORD error = 0;
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::undone);
+    EXPECT_EQ(values_of(open_product(false).get()), saved);
+    EXPECT_EQ(tree(), before);
+
+    // A key that the run made is deleted.
+    ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, product_key().c_str());
+    ASSERT_EQ(tal::create_protected_folder(run_folder), static_cast<DWORD>(ERROR_SUCCESS));
+    start();
+    journal.NoteUninstallKeyOpening();
+    open_product(true);
+    journal.BeginUninstallKey(nullptr);
+    die();
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::undone);
+    EXPECT_FALSE(open_product(false));
 }
 
 } // namespace
