@@ -22,6 +22,22 @@ namespace {
 // when an open stops at a link it was told not to follow.
 constexpr DWORD error_stopped_on_link = 681;
 
+// Refuses an opened file that is a link or has a second name; raises with the path.
+void check_plain_handle(HANDLE file, const std::wstring& path)
+{
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(file, &information))
+        raise_last_error("cannot inspect", path);
+    link_fault fault = link_fault::none;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        fault = link_fault::linked_file;
+    else if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && information.nNumberOfLinks > 1)
+        fault = link_fault::hard_linked_file;
+    if (fault != link_fault::none)
+        throw std::filesystem::filesystem_error("link where a plain file was wanted", std::filesystem::path(path),
+                                                link_fault_code(fault));
+}
+
 } // namespace
 
 std::filesystem::path native_path(const std::wstring& path)
@@ -101,26 +117,6 @@ std::error_code link_fault_code(link_fault fault)
     }
     return {static_cast<int>(error_stopped_on_link), std::system_category()};
 }
-
-namespace {
-
-// Refuses an opened file that is a link or has a second name; raises with the path.
-void check_plain_handle(HANDLE file, const std::wstring& path)
-{
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!::GetFileInformationByHandle(file, &information))
-        raise_last_error("cannot inspect", path);
-    link_fault fault = link_fault::none;
-    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        fault = link_fault::linked_file;
-    else if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && information.nNumberOfLinks > 1)
-        fault = link_fault::hard_linked_file;
-    if (fault != link_fault::none)
-        throw std::filesystem::filesystem_error("link where a plain file was wanted", std::filesystem::path(path),
-                                                link_fault_code(fault));
-}
-
-} // namespace
 
 unique_file open_plain_file(const std::wstring& path, unsigned long access)
 {
