@@ -5,6 +5,7 @@
 #include "payload/archive_format.h"
 #include "payload/compress_error.h"
 #include "payload/crc32.h"
+#include "payload/plain_path.h"
 
 namespace payload {
 
@@ -75,7 +76,8 @@ void archive_writer::read_directory()
     entries_ = decode_directory(header_.rdbuf()->data(), header_.rdbuf()->size());
     std::uint64_t total = header_size_;
     for (archive_entry& entry : entries_) {
-        entry.destination = join_path(resolve_destination(entry.destination, roots_), last_element(entry.source));
+        entry.destination =
+            join_path(resolve_destination(entry.destination, roots_, &entry.root), last_element(entry.source));
         if (entry.size > UINT64_MAX - total)
             raise(compress_errc::unexpected_error);
         total += entry.size;
@@ -98,6 +100,7 @@ std::int64_t archive_writer::write_entry(const char* bytes, std::int64_t count)
         remaining_ = entry.size;
         skipping_ = answer == notification::result::skip;
         if (!skipping_) {
+            check_plain_below(entry.root, entry.destination);
             platform::make_writable(entry.destination);
             platform::create_parent_folders(entry.destination);
             file_.emplace(entry.destination);

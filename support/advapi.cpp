@@ -1,5 +1,7 @@
 #include "support/advapi.h"
 
+#include <aclapi.h>
+
 #include <memory>
 #include <string>
 
@@ -254,6 +256,24 @@ void get_file_security(const wchar_t* path, PSECURITY_DESCRIPTOR descriptor, DWO
 void set_file_security(const wchar_t* path, PSECURITY_DESCRIPTOR descriptor)
 {
     check(TAL_ENTRY(SetFileSecurityW)(path, DACL_SECURITY_INFORMATION, descriptor));
+}
+
+// The two calls of the access-control API answer an error code instead of setting the last error.
+void check_status(DWORD status)
+{
+    if (status != ERROR_SUCCESS)
+        throw hresult_from_error(static_cast<long>(status));
+}
+
+void get_security_info(HANDLE object, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor)
+{
+    check_status(TAL_ENTRY(GetSecurityInfo)(object, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                            dacl, nullptr, descriptor));
+}
+
+void set_security_info(HANDLE object, SECURITY_INFORMATION information, PACL dacl)
+{
+    check_status(TAL_ENTRY(SetSecurityInfo)(object, SE_FILE_OBJECT, information, nullptr, nullptr, dacl, nullptr));
 }
 
 void impersonate_self()

@@ -110,6 +110,9 @@ public:
     self_impersonation& operator=(const self_impersonation&) = delete;
 };
 
+// A block the system allocated with LocalAlloc.
+using unique_hlocal = unique_any<details::win32_traits<void*, &::LocalFree, intptr_t{0}>>;
+
 // The SID that an ACE holds, after its header and access mask.
 PSID ace_sid(void* ace)
 {
@@ -266,6 +269,12 @@ security_descriptor_block users_access_descriptor(PSECURITY_DESCRIPTOR current, 
     return result;
 }
 
+security_descriptor_block access_descriptor(PSECURITY_DESCRIPTOR current, sid_kind who, DWORD mask)
+{
+    const sid_holder sid = well_known_sid(who);
+    return users_access_descriptor(current, sid.get(), mask);
+}
+
 bool is_user_admin()
 {
     try {
@@ -315,6 +324,30 @@ bool grant_users_access(const wchar_t* path, DWORD mask)
         const security_descriptor_block updated =
             users_access_descriptor(current.get(), users.get(), mask);
         advapi::set_file_security(path, updated.descriptor.get());
+        return true;
+    } catch (long) {
+        return false;
+    }
+}
+
+bool grant_access(HANDLE object, sid_kind who, DWORD mask)
+{
+    try {
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR current = nullptr;
+        advapi::get_security_info(object, &dacl, &current);
+        const unique_hlocal held(current);
+        const security_descriptor_block updated = access_descriptor(current, who, mask);
+        // The protection state travels as flags here, not in the descriptor's control.
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        advapi::get_security_descriptor_control(updated.descriptor.get(), &control, &revision);
+        SECURITY_INFORMATION information = DACL_SECURITY_INFORMATION;
+        if (control & SE_DACL_PROTECTED)
+            information |= PROTECTED_DACL_SECURITY_INFORMATION;
+        else if (control & SE_DACL_AUTO_INHERITED)
+            information |= UNPROTECTED_DACL_SECURITY_INFORMATION;
+        advapi::set_security_info(object, information, reinterpret_cast<PACL>(updated.dacl.get()));
         return true;
     } catch (long) {
         return false;
