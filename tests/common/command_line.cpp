@@ -97,12 +97,13 @@ void remove_folder_link(const std::wstring& link)
 {
     if (!is_reparse_point(link))
         return;
-    if (::RemoveDirectoryW(link.c_str()) || !is_reparse_point(link))
-        return;
-    // Wine removes neither with RemoveDirectoryW nor with DeleteFileW a host link to a folder.
+    // Under Wine RemoveDirectoryW removes the folder a host link points to and leaves the
+    // link: the host removes the link itself.
     const std::wstring host_link = unix_link_path(link);
-    if (host_link.empty())
+    if (host_link.empty()) {
+        ::RemoveDirectoryW(link.c_str());
         return;
+    }
     run_host(L"rm", L"-f \"" + host_link + L"\"");
     for (int i = 0; i < 50 && is_reparse_point(link); ++i)
         ::Sleep(100);

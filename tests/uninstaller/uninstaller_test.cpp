@@ -50,6 +50,28 @@ void set_text(const std::wstring& key, const wchar_t* name, const std::wstring& 
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+std::wstring temporary_folder()
+{
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    return temp;
+}
+
+// The uninstaller's private folders in the temporary folder, by name.
+std::vector<std::wstring> private_copies()
+{
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    const HANDLE search = ::FindFirstFileW((temporary_folder() + L"Vantrel-Uninstall-*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            found.push_back(data.cFileName);
+        while (::FindNextFileW(search, &data));
+        ::FindClose(search);
+    }
+    return found;
+}
+
 class Uninstaller : public ::testing::Test {
 protected:
     void SetUp() override
@@ -69,6 +91,11 @@ protected:
         test::remove_folder_link(data + L"\\Linked");
         test::remove_tree(shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin");
         test::remove_tree(root);
+        // The copies wait for the next start of the system; the tests' go now.
+        for (const std::wstring& name : private_copies()) {
+            if (std::find(copies_before.begin(), copies_before.end(), name) == copies_before.end())
+                test::remove_tree(temporary_folder() + name);
+        }
     }
 
     // The log: a header for `install`, then one entry line per (flags, text), oldest first.
@@ -123,6 +150,7 @@ protected:
         return lines;
     }
 
+    std::vector<std::wstring> copies_before = private_copies();
     std::wstring root = L"C:\\Vantrel Uninstall Test";
     std::wstring install = root + L"\\Vantrel 7";
     std::wstring data = shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin\\Vantrel";
@@ -182,40 +210,24 @@ TEST_F(Uninstaller, RunsFromACopyInAFolderWithARandomName)
 {
     write_log({{L"0102:1", install + L"\\Uninstall.exe"}, {L"0101:1", install + L"\\Vantrel.exe"}});
     test::write_text(install + L"\\Vantrel.exe", "the product's");
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH + 1, temp);
-    const auto copies = [&temp] {
-        std::vector<std::wstring> found;
-        WIN32_FIND_DATAW data;
-        const HANDLE search = ::FindFirstFileW((std::wstring(temp) + L"Vantrel-Uninstall-*").c_str(), &data);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                found.push_back(data.cFileName);
-            while (::FindNextFileW(search, &data));
-            ::FindClose(search);
-        }
-        return found;
-    };
-    const std::vector<std::wstring> before = copies();
     EXPECT_EQ(uninstall(), "");
     EXPECT_FALSE(exists(install + L"\\Vantrel.exe"));
     std::vector<std::wstring> made;
-    for (const std::wstring& name : copies()) {
-        if (std::find(before.begin(), before.end(), name) == before.end())
+    for (const std::wstring& name : private_copies()) {
+        if (std::find(copies_before.begin(), copies_before.end(), name) == copies_before.end())
             made.push_back(name);
     }
     ASSERT_EQ(made.size(), 1u);
     const std::wstring suffix = made[0].substr(std::wstring(L"Vantrel-Uninstall-").size());
     EXPECT_EQ(suffix.size(), 32u);
     EXPECT_EQ(suffix.find_first_not_of(L"0123456789abcdef"), std::wstring::npos) << test::narrow(made[0]);
-    EXPECT_TRUE(exists(std::wstring(temp) + made[0] + L"\\Uninstall.exe"));
+    EXPECT_TRUE(exists(temporary_folder() + made[0] + L"\\Uninstall.exe"));
     // The old predictable name is not used any more.
     WIN32_FIND_DATAW data;
-    const HANDLE old = ::FindFirstFileW((std::wstring(temp) + L"Uninstall-Vantrel-*.exe").c_str(), &data);
+    const HANDLE old = ::FindFirstFileW((temporary_folder() + L"Uninstall-Vantrel-*.exe").c_str(), &data);
     EXPECT_EQ(old, INVALID_HANDLE_VALUE);
     if (old != INVALID_HANDLE_VALUE)
         ::FindClose(old);
-    test::remove_tree(std::wstring(temp) + made[0]);
 }
 
 TEST_F(Uninstaller, NothingIsRemovedThroughALinkInTheDataFolder)
