@@ -97,14 +97,19 @@ const wchar_t* reason(uninstaller::removal_verdict verdict)
     }
 }
 
-void remove(const state::log_record& record, const std::vector<state::scope_root>& roots, reporter& report)
+// Removes what the log lists, newest first, except the installation folder and the folders
+// above it: they can only go after it, by the caller. Returns those above it that may go.
+std::vector<std::wstring> remove(const state::log_record& record, const std::wstring& install_folder,
+                                 const std::vector<state::scope_root>& roots, reporter& report)
 {
+    std::vector<std::wstring> above;
     for (auto entry = record.entries.rbegin(); entry != record.entries.rend(); ++entry) {
         switch (entry->kind) {
         case key_entry:
-            // Whatever the line names, only the product's own key goes (below).
+            // Whatever the line names, only the product's own key goes.
             if (entry->text != uninstaller::product_key_text)
                 report(L"Left alone, not the product's key: " + entry->text);
+            ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, uninstaller::product_key);
             break;
         case registration_entry:
             ::SHDeleteKeyW(HKEY_CLASSES_ROOT, L".vantrel");
@@ -115,10 +120,14 @@ void remove(const state::log_record& record, const std::vector<state::scope_root
             if (entry->text.empty())
                 break; // a shortcut that was not made
             const bool folder = entry->kind == folder_entry;
+            if (folder && uninstaller::same_folder(entry->text, install_folder))
+                break;
             const uninstaller::removal_verdict verdict = uninstaller::check_removal(
                 entry->text, folder, roots, uninstaller::same_name, uninstaller::is_link);
             if (verdict != uninstaller::removal_verdict::allowed)
                 report(reason(verdict) + entry->text);
+            else if (folder && uninstaller::is_above(entry->text, install_folder))
+                above.push_back(entry->text);
             else if (folder)
                 ::RemoveDirectoryW(entry->text.c_str()); // only when empty
             else
@@ -127,7 +136,9 @@ void remove(const state::log_record& record, const std::vector<state::scope_root
         }
         }
     }
+    // Also when the log has lost its key line.
     ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, uninstaller::product_key);
+    return above;
 }
 
 // The part that runs from the temporary copy: waits for the original to end, then removes.
@@ -157,8 +168,10 @@ int uninstall_from_copy(const std::wstring& folder, DWORD parent, bool silent)
         [&report](const std::wstring& line) { report(line); }, uninstaller::same_name);
     // The log first, so that the folders it sat in are empty when their turn comes.
     delete_file(log);
-    remove(record, roots, report);
+    const std::vector<std::wstring> above = remove(record, folder, roots, report);
     ::RemoveDirectoryW(folder.c_str());
+    for (const std::wstring& parent : above)
+        ::RemoveDirectoryW(parent.c_str()); // only when empty
     if (!silent && !report.lines().empty())
         ::MessageBoxW(nullptr, report.lines().c_str(), L"Uninstall", MB_OK | MB_ICONWARNING);
     // The copy and its private folder go at the next start of the system, in that order.

@@ -107,6 +107,17 @@ bool same_name(std::wstring_view a, std::wstring_view b)
     return upper_a == upper_b;
 }
 
+bool same_folder(const std::wstring& a, const std::wstring& b)
+{
+    const state::scope_decision decision = state::decide_scope(a, {{b, b, L""}}, same_name);
+    return decision.verdict == state::scope_verdict::inside && decision.checked.empty();
+}
+
+bool is_above(const std::wstring& parent, const std::wstring& folder)
+{
+    return is_below(folder, parent, same_name);
+}
+
 bool is_link(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());

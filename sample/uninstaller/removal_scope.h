@@ -45,6 +45,10 @@ removal_verdict check_removal(const std::wstring& path, bool folder_entry, const
 
 // The file system's own tests: names equal without regard to case, a reparse point.
 bool same_name(std::wstring_view a, std::wstring_view b);
+// Two plain full paths of the same folder, element by element, by same_name.
+bool same_folder(const std::wstring& a, const std::wstring& b);
+// `folder` lies strictly below `parent`.
+bool is_above(const std::wstring& parent, const std::wstring& folder);
 bool is_link(const std::wstring& path);
 system_folders current_system_folders();
 

@@ -134,6 +134,15 @@ TEST(RemovalScope, HeaderFoldersThatCannotBeTheProductsAreToldAndUnused)
 
 TEST(RemovalScope, FileSystemNameComparison)
 {
+    EXPECT_TRUE(uninstaller::same_folder(L"d:\\apps\\VANTREL 7\\", install));
+    EXPECT_FALSE(uninstaller::same_folder(L"D:\\Apps\\Vantrel 7\\Lang", install));
+    EXPECT_FALSE(uninstaller::same_folder(L"D:\\Apps", install));
+    EXPECT_FALSE(uninstaller::same_folder(L"D:\\Apps\\Vantrel 7\\..\\Vantrel 7", install));
+    EXPECT_TRUE(uninstaller::is_above(L"d:\\APPS", install));
+    EXPECT_TRUE(uninstaller::is_above(L"D:\\", install));
+    EXPECT_FALSE(uninstaller::is_above(install, install));
+    EXPECT_FALSE(uninstaller::is_above(L"D:\\Apps\\Vantrel 7\\Lang", install));
+    EXPECT_FALSE(uninstaller::is_above(L"D:\\Ap", install));
     EXPECT_TRUE(uninstaller::same_name(L"Caf\u00e9", L"CAF\u00c9"));
     EXPECT_TRUE(uninstaller::same_name(L"vantrel", L"VANTREL"));
     EXPECT_FALSE(uninstaller::same_name(L"Vantrel", L"Vantrel7"));

@@ -258,12 +258,21 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
         ASSERT_TRUE(test::run_command_line(registry_text(L"UninstallString") + L" /S", 20000, code));
         EXPECT_EQ(code, 0u);
     }
-    for (int i = 0; i < 200 && ::PathFileExistsW(install_folder.c_str()); ++i)
+    // The uninstaller's copy works on after the program ended: wait for the last of its steps.
+    const std::vector<std::wstring> gone_paths{
+        shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin", shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
+        shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin", shell_folder(CSIDL_APPDATA) + L"\\Marrowin",
+        shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"};
+    const auto any_left = [&gone_paths] {
+        for (const std::wstring& path : gone_paths) {
+            if (::PathFileExistsW(path.c_str()))
+                return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 200 && (::PathFileExistsW(install_folder.c_str()) || any_left()); ++i)
         ::Sleep(100);
-    for (const std::wstring& gone :
-         {shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin", shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
-          shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin", shell_folder(CSIDL_APPDATA) + L"\\Marrowin",
-          shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"})
+    for (const std::wstring& gone : gone_paths)
         EXPECT_FALSE(::PathFileExistsW(gone.c_str())) << test::narrow(gone);
     EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
     HKEY raw = nullptr;
