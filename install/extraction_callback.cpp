@@ -10,6 +10,7 @@
 #include "app/localized_strings.h"
 #include "app/message_keys.h"
 #include "app/previous_installation.h"
+#include "install/product_rights.h"
 #include "payload/compress_error.h"
 #include "payload/extract.h"
 #include "payload/plain_path.h"
@@ -131,8 +132,13 @@ result ExtractionCallback::OnFileBegin(const payload::archive_entry& entry)
     } else if (is(entry, entry_kind::redistributable)) {
         m_state.temporary.files.push_back(path);
     }
-    if (!is(entry, entry_kind::redistributable))
+    if (!is(entry, entry_kind::redistributable)) {
+        const std::size_t entries_before = journal.current_entries.size();
         journal.RecordFile(path, entry.kind, copy);
+        // A folder made where every user may write would be theirs too; a volume without
+        // rights (FAT) keeps it as it is.
+        SecureNewInstallFolder(journal, entries_before, m_state.settings.installFolder);
+    }
     m_report.SetStatusPath(text);
     m_report.AppendLog(text, false);
     return result::proceed;
