@@ -164,7 +164,8 @@ bool read_version_info(version_info& info, const wchar_t* path)
             result = false;
         }
     }
-    if ((request & version_info::description_bit) && !query_string(*api, block, base, L"FileDescription", info.description))
+    if ((request & version_info::description_bit)
+        && !query_string(*api, block, base, L"FileDescription", info.description))
         result = false;
     if ((request & version_info::copyright_bit) && !query_string(*api, block, base, L"LegalCopyright", info.copyright))
         result = false;
