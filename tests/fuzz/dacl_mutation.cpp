@@ -92,7 +92,8 @@ void mutate(std::vector<BYTE>& bytes, std::mt19937& random)
 bool fits(const BYTE* bytes, std::size_t size)
 {
     const auto* header = reinterpret_cast<const SECURITY_DESCRIPTOR_RELATIVE*>(bytes);
-    if (size < sizeof *header || header->Revision != SECURITY_DESCRIPTOR_REVISION || !(header->Control & SE_SELF_RELATIVE))
+    if (size < sizeof *header || header->Revision != SECURITY_DESCRIPTOR_REVISION
+        || !(header->Control & SE_SELF_RELATIVE))
         return false;
     const auto sid_fits = [&](DWORD offset) {
         if (offset == 0)
@@ -192,7 +193,8 @@ int main(int argc, char** argv)
     SYSTEM_INFO system{};
     ::GetSystemInfo(&system);
     const std::size_t page = system.dwPageSize;
-    auto* const region = static_cast<BYTE*>(::VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    auto* const region =
+        static_cast<BYTE*>(::VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     DWORD old_protection = 0;
     if (!region || !::VirtualProtect(region + page, page, PAGE_NOACCESS, &old_protection))
         return 2;
