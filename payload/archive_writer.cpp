@@ -57,8 +57,8 @@ std::int64_t archive_writer::gather_header(const char* bytes, std::int64_t count
         header_.write(bytes, taken);
         if (held + static_cast<std::uint64_t>(taken) == 8) {
             header_size_ = read_u64(header_.rdbuf()->data());
-            // No room for entry_count: the archive is malformed.
-            if (header_size_ < minimal_header_size)
+            // No room for entry_count, or more than any archive needs: malformed.
+            if (header_size_ < minimal_header_size || header_size_ > maximal_header_size)
                 raise(compress_errc::unexpected_error);
         }
         return taken;

@@ -134,6 +134,17 @@ std::wstring special_folder(int csidl, std::optional<int> fallback)
     return folder;
 }
 
+bool is_destination_token(const std::wstring& element)
+{
+    if (element == L"<InstallPath>" || element == L"<SamplePath>" || element == L"<Temporary>")
+        return true;
+    for (const folder_token& t : folder_tokens) {
+        if (element == t.token)
+            return true;
+    }
+    return false;
+}
+
 std::wstring resolve_destination(const std::wstring& folder, const destination_roots& roots, std::wstring* root)
 {
     if (root)

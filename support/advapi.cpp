@@ -20,17 +20,17 @@ HMODULE load_system_library(const wchar_t* name)
                           || (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\');
     if (absolute)
         return ::LoadLibraryW(path.c_str());
+    // Never by name alone: the search would look beside the program (a Downloads folder)
+    // before the system folder.
     const UINT length = ::GetSystemDirectoryW(nullptr, 0);
     std::wstring folder(length, L'\0');
     const UINT got = length ? ::GetSystemDirectoryW(folder.data(), length) : 0;
     if (got == 0 || got >= length)
-        return ::LoadLibraryW(path.c_str());
+        return nullptr;
     folder.resize(got);
     if (folder.back() != L'\\')
         folder += L'\\';
-    if (const HMODULE module = ::LoadLibraryW((folder + path).c_str()))
-        return module;
-    return ::LoadLibraryW(path.c_str());
+    return ::LoadLibraryW((folder + path).c_str());
 }
 
 namespace advapi {

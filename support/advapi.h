@@ -7,7 +7,7 @@
 
 namespace tal {
 
-// A system DLL, from the system folder first; absolute names are loaded as they are.
+// A system DLL, from the system folder only; absolute names are loaded as they are.
 HMODULE load_system_library(const wchar_t* name);
 
 namespace advapi {

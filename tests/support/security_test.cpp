@@ -230,6 +230,27 @@ TEST(LoadSystemLibrary, PrefersTheSystemFolder)
     EXPECT_FALSE(tal::unique_hmodule(tal::load_system_library(L"no-such-library.dll")));
 }
 
+TEST(LoadSystemLibrary, NeverSearchesBesideTheProgram)
+{
+    // Let the search by name look beside this program again, as it does where the
+    // system cannot restrict it; the system folder's copy must still be the only one tried.
+    using set_default_dll_directories = BOOL(WINAPI*)(DWORD);
+    const auto set_default = reinterpret_cast<set_default_dll_directories>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (set_default) {
+        ASSERT_TRUE(set_default(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS));
+    }
+    // A module of the tests that lies beside this program and nowhere in the system folder.
+    const tal::unique_hmodule beside(tal::load_system_library(L"version_release.dll"));
+    const DWORD error = ::GetLastError();
+    const tal::unique_hmodule by_search(::LoadLibraryW(L"version_release.dll"));
+    if (set_default)
+        set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    EXPECT_FALSE(beside);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_TRUE(by_search) << "the module is not where the search looks: the check above proves nothing";
+}
+
 // --- The DACL that grant_users_access writes, from hand-made descriptors. ---
 
 struct local_descriptor {

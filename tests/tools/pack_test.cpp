@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include "payload/archive_format.h"
+#include "payload/compress_error.h"
 #include "payload/extract.h"
 #include "payload/memstream.h"
 #include "test_support.h"
@@ -141,6 +142,50 @@ TEST_F(Pack, FailedPackWritesNothing)
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(run("frobnicate").status, 2);
     EXPECT_EQ(run("extract " + q(out)).status, 2);
+}
+
+// header_size then `rest`: a header that claims more than the stream holds, or more than any
+// archive needs.
+std::string archive_with_header_size(std::uint64_t header_size, const std::string& rest)
+{
+    std::string bytes;
+    for (int i = 0; i < 8; ++i)
+        bytes += static_cast<char>((header_size >> (8 * i)) & 0xFF);
+    return bytes + rest;
+}
+
+TEST_F(Pack, HugeHeaderSizeIsRefusedBeforeItIsGathered)
+{
+    // A terabyte claimed, a mebibyte of zeros there: refused for the size, not after reading
+    // to the end of the stream.
+    const std::string lying =
+        test::compress(archive_with_header_size(std::uint64_t{1} << 40, std::string(1 << 20, '\0')));
+    tal::imemstream source(lying.data(), lying.size());
+    try {
+        tools::list_archive(source);
+        ADD_FAILURE() << "listed";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code(), make_error_code(payload::compress_errc::unexpected_error));
+        EXPECT_NE(std::string(e.what()).find("header_size 1099511627776 is above the limit of 16777216"),
+                  std::string::npos)
+            << e.what();
+    }
+
+    // Complete and well formed, but for a header one byte over the limit.
+    test::archive_bytes archive;
+    archive.add(L"x.bin", L"<InstallPath>", "data");
+    std::string header = archive.header();
+    header.resize(payload::maximal_header_size + 1, '\0');
+    const auto out = folder.path() / "big.bz2";
+    test::write_file(out, test::compress(archive_with_header_size(payload::maximal_header_size + 1, header.substr(8))
+                                         + "data"));
+    const command_result list = run("list " + q(out));
+    EXPECT_EQ(list.status, 1);
+    EXPECT_NE(list.output.find("is above the limit"), std::string::npos) << list.output;
+    const command_result extract = run("extract " + q(out) + " --install-path " + q(folder.path() / "app"));
+    EXPECT_EQ(extract.status, 1);
+    EXPECT_EQ(extract.output, "error: 7\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "app"));
 }
 
 // The sources as they are, except one whose second reading gives other bytes.
