@@ -2,7 +2,6 @@
 
 #include <aclapi.h>
 
-#include <new>
 #include <vector>
 
 #include "support/hresult.h"
@@ -10,21 +9,12 @@
 namespace tal {
 namespace {
 
-constexpr long e_outofmemory = static_cast<long>(0x8007000E);
 constexpr BYTE folder_content = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-
-byte_block allocate(std::size_t size)
-{
-    byte_block block(new (std::nothrow) BYTE[size]());
-    if (!block)
-        throw e_outofmemory;
-    return block;
-}
 
 byte_block well_known(WELL_KNOWN_SID_TYPE who)
 {
     DWORD size = SECURITY_MAX_SID_SIZE;
-    byte_block sid = allocate(size);
+    byte_block sid = allocate_block(size);
     if (!::CreateWellKnownSid(who, nullptr, sid.get(), &size))
         throw_last_error();
     return sid;
@@ -41,7 +31,7 @@ security_descriptor_block protected_descriptor(std::initializer_list<allowed_ent
         size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + ::GetLengthSid(sids.back().get());
     }
     security_descriptor_block block;
-    block.dacl = allocate(size);
+    block.dacl = allocate_block(size);
     const PACL dacl = reinterpret_cast<PACL>(block.dacl.get());
     if (!::InitializeAcl(dacl, size, ACL_REVISION))
         throw_last_error();

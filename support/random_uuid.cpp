@@ -13,7 +13,9 @@ namespace {
 // up at run time because the import library does not name it.
 using gen_random = BOOLEAN(WINAPI*)(void* buffer, ULONG length);
 
-void fill_random(void* buffer, ULONG length)
+} // namespace
+
+void fill_random(void* buffer, unsigned long length)
 {
     HMODULE advapi32 = ::GetModuleHandleW(L"advapi32.dll");
     if (!advapi32)
@@ -28,8 +30,6 @@ void fill_random(void* buffer, ULONG length)
     if (!generate(buffer, length))
         throw std::system_error(ERROR_GEN_FAILURE, std::system_category(), "SystemFunction036");
 }
-
-} // namespace
 
 std::wstring uuid_v4_text(std::array<unsigned char, 16> bytes)
 {

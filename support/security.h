@@ -41,6 +41,9 @@ private:
     bool allocated_by_new_ = false;
 };
 
+// A zeroed block of `size` bytes; throws E_OUTOFMEMORY as a long.
+byte_block allocate_block(std::size_t size);
+
 // Throws the HRESULT of the failure as a long.
 sid_holder well_known_sid(sid_kind kind);
 

@@ -8,13 +8,8 @@
 
 namespace uninstaller {
 
-// `count` random bytes from the system's generator (advapi32's RtlGenRandom, looked up at run
-// time), as lower-case hexadecimal; empty when the generator cannot be had.
+// `count` random bytes from the system's generator, as lower-case hexadecimal; empty when the generator cannot be had.
 std::wstring random_hex(std::size_t count);
-
-// Creates `folder` with a protected DACL for SYSTEM and Administrators only. Fails, with the
-// error code, when the name exists already: a folder made by someone else is never used.
-DWORD create_private_folder(const std::wstring& folder);
 
 // A new private folder below `parent` with a random name; empty with `error` set on failure.
 std::wstring make_private_folder(const std::wstring& parent, DWORD& error);

@@ -220,8 +220,9 @@ TEST_F(ExtractionRules, UserDataPresentOrListedBeforeIsKept)
         EXPECT_EQ(recorded().count(user), c.recorded ? 1u : 0u);
         EXPECT_FALSE(journal.entry_open);
         // A kept file is recorded with a copy of it, so that nothing ever moves it away.
-        if (c.present && c.recorded)
+        if (c.present && c.recorded) {
             EXPECT_EQ(content(user), "the user's own pictures");
+        }
         // The Users group's access is widened on the file; Wine keeps no DACLs, so that part
         // cannot be read back here.
     }
@@ -613,8 +614,9 @@ TEST_F(InstallationRunTest, StepsAfterTheExtractionAreNeverUndone)
         };
         EXPECT_TRUE(run(product()));
         EXPECT_NE(report.log.find(c.failing), std::wstring::npos) << test::narrow(report.log);
-        if (c.following)
+        if (c.following) {
             EXPECT_NE(report.log.find(c.following), std::wstring::npos);
+        }
         EXPECT_EQ(report.status(), L"Click on 'Next' to continue.");
         EXPECT_EQ(content(program), "program");
         EXPECT_TRUE(exists(log));

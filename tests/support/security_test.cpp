@@ -11,25 +11,14 @@
 
 #include "support/advapi.h"
 #include "holders/handles.h"
+#include "sid_text.h"
 #include "support/hresult.h"
 #include "support/security.h"
 
 namespace {
 
-std::wstring sid_text(PSID sid)
-{
-    wchar_t* text = nullptr;
-    if (!::ConvertSidToStringSidW(sid, &text))
-        return L"(invalid)";
-    std::wstring result = text;
-    ::LocalFree(text);
-    return result;
-}
-
-std::string narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
+using test::sid_text;
+const auto narrow = test::ascii;
 
 TEST(Hresult, OfLastErrorValues)
 {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "private_copy.h"
+#include "support/protected_folder.h"
 #include "state_fixture.h"
 #include "support/protected_descriptor.h"
 
@@ -91,13 +92,13 @@ TEST(PrivateCopy, FolderMustBeNew)
 {
     test::scratch_folder scratch;
     const std::wstring folder = scratch / L"private";
-    EXPECT_EQ(uninstaller::create_private_folder(folder), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(tal::create_protected_folder(folder), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_TRUE(::GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     // A folder someone made first is never taken over.
-    EXPECT_EQ(uninstaller::create_private_folder(folder), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(tal::create_protected_folder(folder), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     const std::wstring planted = scratch / L"planted";
     test::write_text(planted, "a file in the way");
-    EXPECT_NE(uninstaller::create_private_folder(planted), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_NE(tal::create_protected_folder(planted), static_cast<DWORD>(ERROR_SUCCESS));
 
     DWORD error = ERROR_GEN_FAILURE;
     const std::wstring made = uninstaller::make_private_folder(scratch.path(), error);
