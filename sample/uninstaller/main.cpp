@@ -16,6 +16,7 @@
 #include "removal_scope.h"
 #include "state/file_log_source.h"
 #include "state/log_reader.h"
+#include "support/dll_search.h"
 
 namespace {
 
@@ -185,6 +186,8 @@ int uninstall_from_copy(const std::wstring& folder, DWORD parent, bool silent)
 
 int wmain(int argc, wchar_t** argv)
 {
+    // It runs elevated from a folder that may hold planted libraries: system DLLs only.
+    tal::restrict_dll_search();
     bool silent = false;
     std::wstring folder;
     DWORD parent = 0;
