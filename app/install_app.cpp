@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <boost/uuid/random_generator.hpp>
-#include <boost/uuid/uuid_io.hpp>
-
 #include <cwchar>
 
 #include "app/default_folders.h"
@@ -21,6 +18,7 @@
 #include "support/message_box.h"
 #include "support/object_names.h"
 #include "support/platform_check.h"
+#include "support/random_uuid.h"
 #include "support/security.h"
 #include "support/temporary_folder.h"
 
@@ -64,7 +62,7 @@ std::wstring own_image_name()
 // A new name for each run, so that no two runs share a folder.
 std::wstring new_temp_dir_name()
 {
-    return L"marrowin_{" + boost::uuids::to_wstring(boost::uuids::random_generator()()) + L"}";
+    return L"marrowin_{" + tal::new_uuid_text() + L"}";
 }
 
 } // namespace

@@ -29,6 +29,16 @@ std::wstring log_beside(const std::wstring& file)
     return log;
 }
 
+// The program of a command line as the Uninstall key holds it: a quoted path without its
+// quotes (and whatever follows them), else the whole text.
+std::wstring command_program(const std::wstring& command)
+{
+    if (command.empty() || command.front() != L'"')
+        return command;
+    const std::size_t end = command.find(L'"', 1);
+    return command.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
+}
+
 } // namespace
 
 installed_product FindInstalledProduct(const std::wstring& key_name)
@@ -58,7 +68,7 @@ std::wstring FindPreviousLog(const std::wstring& key_name, const std::wstring& e
 {
     if (const std::optional<std::wstring> uninstaller =
             tal::read_string(HKEY_LOCAL_MACHINE, uninstall_key(key_name).c_str(), L"UninstallString")) {
-        const std::wstring beside = log_beside(*uninstaller);
+        const std::wstring beside = log_beside(command_program(*uninstaller));
         if (!beside.empty())
             return beside;
     }

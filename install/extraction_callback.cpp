@@ -1,15 +1,20 @@
 #include "install/extraction_callback.h"
 
 #include <windows.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "app/localized_strings.h"
 #include "app/message_keys.h"
 #include "app/previous_installation.h"
+#include "install/product_rights.h"
 #include "payload/compress_error.h"
 #include "payload/extract.h"
+#include "payload/plain_path.h"
+#include "payload/platform.h"
 #include "state/journal.h"
 #include "support/message_pump.h"
 #include "support/path.h"
@@ -20,7 +25,8 @@ namespace {
 using payload::entry_kind;
 using result = payload::notification::result;
 
-// Modify without execute for the local Users group.
+// Modify without execute: for the local Users group on the shared data files, for the
+// installing user on the files in their own profile.
 constexpr DWORD users_access = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
 static_assert(users_access == 0x13019F);
 
@@ -39,6 +45,25 @@ int ProgressPercent(std::uint64_t done, std::uint64_t total)
     if (percent == 100 && done < total)
         percent = 99;
     return percent;
+}
+
+tal::sid_kind DataFileGrantee(const std::wstring& root, const std::wstring& user_data_folder)
+{
+    const auto trimmed = [](std::wstring path) {
+        while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/'))
+            path.pop_back();
+        return path;
+    };
+    const std::wstring a = trimmed(root), b = trimmed(user_data_folder);
+    if (!a.empty() && ::lstrcmpiW(a.c_str(), b.c_str()) == 0)
+        return tal::sid_kind::token_user;
+    return tal::sid_kind::users;
+}
+
+bool IsLinkFault(const std::error_code& code)
+{
+    return code == payload::platform::link_fault_code(payload::link_fault::linked_file)
+           || code == payload::platform::link_fault_code(payload::link_fault::hard_linked_file);
 }
 
 std::wstring StepOutcome(bool succeeded)
@@ -82,6 +107,10 @@ result ExtractionCallback::OnFileBegin(const payload::archive_entry& entry)
 {
     InstallJournal& journal = m_state.journal;
     const std::wstring& path = entry.destination;
+    if (is(entry, entry_kind::shared_data) && m_state.settings.previousState == PREVIOUS_OLDER_VERSION)
+        return result::skip;
+    const std::wstring text = FormatLocalizedMessage(MSG_COPYING_FILE, {tal::quote_spaces(path)});
+    CheckPlainPath(entry, text);
     bool copy = false;
     if (is(entry, entry_kind::program)) {
         m_state.programPath = path;
@@ -91,24 +120,25 @@ result ExtractionCallback::OnFileBegin(const payload::archive_entry& entry)
         // The user's own files are never overwritten.
         copy = true;
         if (m_state.settings.previousState != PREVIOUS_NONE && journal.WasInstalled(path)) {
-            tal::grant_users_access(path.c_str(), users_access);
+            GrantAccess(entry);
             return result::skip;
         }
         if (::PathFileExistsW(path.c_str())) {
             journal.RecordFile(path, entry.kind, true);
             journal.CloseEntry(true);
-            tal::grant_users_access(path.c_str(), users_access);
+            GrantAccess(entry);
             return result::skip;
         }
-    } else if (is(entry, entry_kind::shared_data)) {
-        if (m_state.settings.previousState == PREVIOUS_OLDER_VERSION)
-            return result::skip;
     } else if (is(entry, entry_kind::redistributable)) {
         m_state.temporary.files.push_back(path);
     }
-    const std::wstring text = FormatLocalizedMessage(MSG_COPYING_FILE, {tal::quote_spaces(path)});
-    if (!is(entry, entry_kind::redistributable))
+    if (!is(entry, entry_kind::redistributable)) {
+        const std::size_t entries_before = journal.current_entries.size();
         journal.RecordFile(path, entry.kind, copy);
+        // A folder made where every user may write would be theirs too; a volume without
+        // rights (FAT) keeps it as it is.
+        SecureNewInstallFolder(journal, entries_before, m_state.settings.installFolder);
+    }
     m_report.SetStatusPath(text);
     m_report.AppendLog(text, false);
     return result::proceed;
@@ -117,11 +147,37 @@ result ExtractionCallback::OnFileBegin(const payload::archive_entry& entry)
 result ExtractionCallback::OnFileEnd(const payload::archive_entry& entry)
 {
     if (is(entry, entry_kind::user_data))
-        tal::grant_users_access(entry.destination.c_str(), users_access);
+        GrantAccess(entry);
     if (!is(entry, entry_kind::redistributable))
         m_state.journal.CloseEntry(true);
     m_report.AppendLog(StepOutcome(true), false);
     return result::proceed;
+}
+
+void ExtractionCallback::CheckPlainPath(const payload::archive_entry& entry, const std::wstring& text)
+{
+    try {
+        payload::check_plain_below(entry.root, entry.destination);
+    } catch (...) {
+        // The file's line is shown, so that the failure that ends it names the file.
+        m_report.SetStatusPath(text);
+        m_report.AppendLog(text, false);
+        throw;
+    }
+}
+
+void ExtractionCallback::GrantAccess(const payload::archive_entry& entry)
+{
+    payload::platform::unique_file file;
+    try {
+        file = payload::platform::open_plain_file(entry.destination, READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES);
+    } catch (const std::filesystem::filesystem_error& e) {
+        if (IsLinkFault(e.code()))
+            throw;
+        return; // a grant that fails leaves the file as it is, as it always has
+    }
+    const std::wstring user_data = payload::platform::query_special_folder(CSIDL_APPDATA);
+    tal::grant_access(file.get(), DataFileGrantee(entry.root, user_data), users_access);
 }
 
 result ExtractionCallback::OnProgress(std::uint64_t done, std::uint64_t total)

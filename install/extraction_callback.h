@@ -3,11 +3,13 @@
 // entries, the log and progress, and the window kept alive between notifications.
 #include <cstdint>
 #include <istream>
+#include <string>
 #include <system_error>
 
 #include "install/installation_report.h"
 #include "install/run_state.h"
 #include "payload/notification.h"
+#include "support/security.h"
 
 class ExtractionCallback {
 public:
@@ -27,10 +29,22 @@ public:
     payload::notification::result OnError(const std::error_code& code);
 
 private:
+    // Refuses a link below the entry's root; the file's line is shown before the failure.
+    void CheckPlainPath(const payload::archive_entry& entry, const std::wstring& text);
+    // The data file's access for whoever it is for, set on the file itself, never through a link.
+    void GrantAccess(const payload::archive_entry& entry);
+
     InstallationReport& m_report;
     RunState& m_state;
     std::istream& m_payload;
 };
+
+// Who a data file's access is for: the installing user for a file whose root is their own
+// application data folder, the local Users group for the shared ones.
+tal::sid_kind DataFileGrantee(const std::wstring& root, const std::wstring& user_data_folder);
+
+// A link where a plain folder or file of ours was wanted.
+bool IsLinkFault(const std::error_code& code);
 
 // The progress bar's percent: rounded, but 100 only once every byte is done.
 int ProgressPercent(std::uint64_t done, std::uint64_t total);

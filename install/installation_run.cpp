@@ -15,6 +15,7 @@
 #include "holders/scope_guard.h"
 #include "install/directx_setup.h"
 #include "install/extraction_callback.h"
+#include "install/product_rights.h"
 #include "install/uninstall_key.h"
 #include "payload/extract.h"
 #include "state/journal.h"
@@ -277,5 +278,9 @@ void InstallationRun::WriteUninstallLog()
     const std::wstring log = tal::append_path(folder, uninstall_log_name);
     const bool good = !folder.empty() && tal::fits_max_path(log)
                       && m_state.journal.WriteLog(log, m_state.settings.installFolder, m_state.settings.startMenuFolder);
+    // The elevated uninstaller acts on the log: users may read it, not change it. A volume
+    // without rights (FAT) keeps it as it is, and the log is written all the same.
+    if (good)
+        SecureUninstallLog(log);
     EndLine(good);
 }

@@ -5,6 +5,7 @@
 #include "app/product.h"
 #include "state/journal.h"
 #include "holders/handles.h"
+#include "support/path.h"
 #include "support/registry.h"
 
 namespace {
@@ -37,7 +38,8 @@ bool WriteUninstallKey(InstallJournal& journal, const std::wstring& program, con
 
     const HKEY key = product.get();
     const bool name = set_text(key, L"DisplayName", GetProductName(false));
-    const bool uninstall_string = set_text(key, L"UninstallString", uninstaller);
+    // Quoted when it holds a blank: unquoted, Windows would first try to start "C:\Program.exe".
+    const bool uninstall_string = set_text(key, L"UninstallString", tal::quote_spaces(uninstaller));
     set_text(key, L"DisplayIcon", program + L",0");
     set_text(key, L"DisplayVersion", product_numeric_version_text);
     set_text(key, L"Publisher", product_publisher);

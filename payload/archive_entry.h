@@ -22,6 +22,10 @@ struct archive_entry {
     std::uint32_t kind = 0;
     std::uint64_t size = 0;
     std::uint32_t crc = 0;
+    // The folder that the destination's token stands for, once the engine has resolved it;
+    // empty when the destination has no known token. Nothing below it is written through a
+    // link.
+    std::wstring root{};
 };
 
 } // namespace payload

@@ -11,6 +11,9 @@
 namespace payload {
 
 inline constexpr std::uint64_t minimal_header_size = 12;
+// A thousand times the header a real product needs: a larger header_size is refused before
+// anything is gathered, so that a few compressed bytes cannot make the reader hold gigabytes.
+inline constexpr std::uint64_t maximal_header_size = 16 * 1024 * 1024;
 
 // The whole header (its first 8 bytes included) for these entries.
 std::string encode_header(const std::vector<archive_entry>& entries);

@@ -5,6 +5,7 @@
 #include "payload/archive_format.h"
 #include "payload/compress_error.h"
 #include "payload/crc32.h"
+#include "payload/plain_path.h"
 
 namespace payload {
 
@@ -56,8 +57,8 @@ std::int64_t archive_writer::gather_header(const char* bytes, std::int64_t count
         header_.write(bytes, taken);
         if (held + static_cast<std::uint64_t>(taken) == 8) {
             header_size_ = read_u64(header_.rdbuf()->data());
-            // No room for entry_count: the archive is malformed.
-            if (header_size_ < minimal_header_size)
+            // No room for entry_count, or more than any archive needs: malformed.
+            if (header_size_ < minimal_header_size || header_size_ > maximal_header_size)
                 raise(compress_errc::unexpected_error);
         }
         return taken;
@@ -75,7 +76,8 @@ void archive_writer::read_directory()
     entries_ = decode_directory(header_.rdbuf()->data(), header_.rdbuf()->size());
     std::uint64_t total = header_size_;
     for (archive_entry& entry : entries_) {
-        entry.destination = join_path(resolve_destination(entry.destination, roots_), last_element(entry.source));
+        entry.destination =
+            join_path(resolve_destination(entry.destination, roots_, &entry.root), last_element(entry.source));
         if (entry.size > UINT64_MAX - total)
             raise(compress_errc::unexpected_error);
         total += entry.size;
@@ -98,6 +100,7 @@ std::int64_t archive_writer::write_entry(const char* bytes, std::int64_t count)
         remaining_ = entry.size;
         skipping_ = answer == notification::result::skip;
         if (!skipping_) {
+            check_plain_below(entry.root, entry.destination);
             platform::make_writable(entry.destination);
             platform::create_parent_folders(entry.destination);
             file_.emplace(entry.destination);

@@ -27,6 +27,9 @@ public:
     // True when an entry of size 0 is next: nothing else will call for it once the data ends.
     bool awaits_empty_entry() const noexcept;
 
+    // The whole header has arrived and its directory has been read.
+    bool directory_read() const noexcept { return index_ != 0; }
+
     // Every byte of the archive has arrived.
     bool complete() const noexcept { return total_ != 0 && position_ == total_; }
 

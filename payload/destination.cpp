@@ -134,8 +134,21 @@ std::wstring special_folder(int csidl, std::optional<int> fallback)
     return folder;
 }
 
-std::wstring resolve_destination(const std::wstring& folder, const destination_roots& roots)
+bool is_destination_token(const std::wstring& element)
 {
+    if (element == L"<InstallPath>" || element == L"<SamplePath>" || element == L"<Temporary>")
+        return true;
+    for (const folder_token& t : folder_tokens) {
+        if (element == t.token)
+            return true;
+    }
+    return false;
+}
+
+std::wstring resolve_destination(const std::wstring& folder, const destination_roots& roots, std::wstring* root)
+{
+    if (root)
+        root->clear();
     const std::vector<std::wstring> elements = split_path(folder);
     if (elements.empty())
         return folder;
@@ -143,6 +156,8 @@ std::wstring resolve_destination(const std::wstring& folder, const destination_r
     if (first.front() != L'<' || first.back() != L'>')
         return folder;
     std::wstring result = token_base(first, roots);
+    if (root)
+        *root = result;
     for (auto element = std::next(elements.begin()); element != elements.end(); ++element)
         result = join_path(result, *element);
     return result;

@@ -25,7 +25,12 @@ std::wstring join_path(const std::wstring& base, const std::wstring& element);
 // The folder of a CSIDL value, else of the fallback's; raises unexpected_error when neither exists.
 std::wstring special_folder(int csidl, std::optional<int> fallback = std::nullopt);
 
-// The real folder that a stored destination folder stands for. Creates nothing.
-std::wstring resolve_destination(const std::wstring& folder, const destination_roots& roots);
+// True for a token that names a folder ("<InstallPath>", "<CommonData>", ...).
+bool is_destination_token(const std::wstring& element);
+
+// The real folder that a stored destination folder stands for. Creates nothing. `root`, when
+// given, receives the folder that its token stands for (empty without a known token).
+std::wstring resolve_destination(const std::wstring& folder, const destination_roots& roots,
+                                 std::wstring* root = nullptr);
 
 } // namespace payload

@@ -1,8 +1,10 @@
 #include "payload/extract.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
+#include "payload/archive_format.h"
 #include "payload/archive_writer.h"
 #include "payload/bzip2_reader.h"
 #include "payload/compress_error.h"
@@ -20,6 +22,22 @@ void offer(archive_writer& writer, const char* bytes, std::int64_t count)
         const std::int64_t taken = writer.write(bytes, count);
         bytes += taken;
         count -= taken;
+    }
+}
+
+// A damaged stream can decode into a nonsensical header before the decompressor finds the
+// damage at the end of its block: read on for a bounded while, discarding, so that the
+// damage is reported as such. Raises the decompressor's failure if it comes.
+void read_on_after_refused_header(bzip2_reader& reader)
+{
+    char piece[piece_size];
+    std::uint64_t left = maximal_header_size;
+    while (left > 0) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, left));
+        const std::size_t got = reader.read(piece, want);
+        if (got == 0)
+            break;
+        left -= got;
     }
 }
 
@@ -50,8 +68,15 @@ bool extract_archive(std::istream& source, const destination_roots& roots, const
 
         bzip2_reader reader(source);
         char piece[piece_size];
-        while (const std::size_t got = reader.read(piece, sizeof piece))
-            offer(*writer, piece, static_cast<std::int64_t>(got));
+        while (const std::size_t got = reader.read(piece, sizeof piece)) {
+            try {
+                offer(*writer, piece, static_cast<std::int64_t>(got));
+            } catch (const std::system_error&) {
+                if (!writer->directory_read())
+                    read_on_after_refused_header(reader);
+                throw;
+            }
+        }
         // Empty entries at the very end get no bytes to be called with; they are files too.
         char none = 0;
         while (writer->awaits_empty_entry())

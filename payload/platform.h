@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "holders/unique_any.h"
+#include "payload/plain_path.h"
 
 namespace payload::platform {
 
@@ -29,12 +30,19 @@ std::wstring query_special_folder(int csidl);
 void set_special_folders(std::map<int, std::wstring> folders);
 #endif
 
-// An existing regular file (symbolic links followed) loses its read-only state; failures
-// are ignored, the open that follows reports them.
+// An existing regular file loses its read-only state; a link is left alone (the open that
+// follows refuses it). Failures are ignored, the open that follows reports them.
 void make_writable(const std::wstring& path) noexcept;
 
 // Creates the missing folders above `file`; raises a filesystem_error with the system's code.
 void create_parent_folders(const std::wstring& file);
+
+// What `path` itself is, a link not followed. A path that cannot be looked at raises a
+// filesystem_error with the system's code; one that is not there is no error.
+element_state inspect_element(const std::wstring& path);
+
+// The system's error code for a link where a plain folder or file was wanted.
+std::error_code link_fault_code(link_fault fault);
 
 // The runtime library's record of the last failure: the platform error if one is recorded,
 // else errno; empty when neither is. clear_runtime_errors() resets both.
@@ -56,9 +64,17 @@ struct file_traits {
 
 using unique_file = tal::unique_any<details::file_traits>;
 
-// A target file, opened for writing with nobody else allowed in, emptied first. Writes are
-// gathered into 64 KiB blocks. Every failure raises a filesystem_error carrying the path and
-// the system's code.
+#ifdef _WIN32
+// An existing file or folder opened as it is, a link not followed, with `access` and full
+// sharing. Raises a filesystem_error when it cannot be opened, is a reparse point, or is a
+// file with a second name.
+unique_file open_plain_file(const std::wstring& path, unsigned long access);
+#endif
+
+// A target file, opened for writing with nobody else allowed in, emptied first. An existing
+// target is opened as it is: a link or a file with a second name is refused before anything
+// is written. Writes are gathered into 64 KiB blocks. Every failure raises a filesystem_error
+// carrying the path and the system's code.
 class output_file {
 public:
     explicit output_file(const std::wstring& path);

@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -64,7 +65,7 @@ void make_writable(const std::wstring& path) noexcept
     namespace fs = std::filesystem;
     std::error_code ignored;
     const fs::path target = native_path(path);
-    if (fs::is_regular_file(fs::status(target, ignored)))
+    if (fs::is_regular_file(fs::symlink_status(target, ignored)))
         fs::permissions(target, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::add, ignored);
 }
@@ -78,6 +79,33 @@ void create_parent_folders(const std::wstring& file)
     std::filesystem::create_directories(parent, error);
     if (error)
         throw std::filesystem::filesystem_error("cannot create folder", parent, error);
+}
+
+element_state inspect_element(const std::wstring& path)
+{
+    element_state state;
+    struct stat information {};
+    if (::lstat(native_path(path).c_str(), &information) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return state;
+        raise_errno("cannot inspect", path);
+    }
+    state.exists = true;
+    state.directory = S_ISDIR(information.st_mode);
+    state.reparse_point = S_ISLNK(information.st_mode);
+    state.links = static_cast<std::uint32_t>(information.st_nlink);
+    return state;
+}
+
+std::error_code link_fault_code(link_fault fault)
+{
+    switch (fault) {
+    case link_fault::none: return {};
+    case link_fault::hard_linked_file: return {EMLINK, std::generic_category()};
+    case link_fault::linked_folder:
+    case link_fault::linked_file: break;
+    }
+    return {ELOOP, std::generic_category()};
 }
 
 std::error_code recorded_runtime_error() noexcept
@@ -100,9 +128,17 @@ void details::file_traits::close(int file) noexcept
 output_file::output_file(const std::wstring& path) : path_(path)
 {
     const std::string name = native_path(path).string();
-    file_.reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    // An existing link is refused (ELOOP) rather than followed; a second name is refused
+    // before the old content goes.
+    file_.reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (!file_)
         raise_errno("cannot open", path_);
+    struct stat information {};
+    if (::fstat(file_.get(), &information) != 0)
+        raise_errno("cannot open", path_);
+    if (information.st_nlink > 1)
+        throw std::filesystem::filesystem_error("cannot open", native_path(path_),
+                                                link_fault_code(link_fault::hard_linked_file));
     // The nearest thing to an exclusive share mode here: an advisory lock taken before
     // the old content goes.
     if (::flock(file_.get(), LOCK_EX | LOCK_NB) != 0 || ::ftruncate(file_.get(), 0) != 0)

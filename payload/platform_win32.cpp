@@ -18,6 +18,26 @@ namespace {
                                             std::error_code(static_cast<int>(error), std::system_category()));
 }
 
+// ERROR_STOPPED_ON_SYMLINK, which the compiler's headers lack: what the system answers
+// when an open stops at a link it was told not to follow.
+constexpr DWORD error_stopped_on_link = 681;
+
+// Refuses an opened file that is a link or has a second name; raises with the path.
+void check_plain_handle(HANDLE file, const std::wstring& path)
+{
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(file, &information))
+        raise_last_error("cannot inspect", path);
+    link_fault fault = link_fault::none;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        fault = link_fault::linked_file;
+    else if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && information.nNumberOfLinks > 1)
+        fault = link_fault::hard_linked_file;
+    if (fault != link_fault::none)
+        throw std::filesystem::filesystem_error("link where a plain file was wanted", std::filesystem::path(path),
+                                                link_fault_code(fault));
+}
+
 } // namespace
 
 std::filesystem::path native_path(const std::wstring& path)
@@ -37,7 +57,8 @@ std::wstring query_special_folder(int csidl)
 void make_writable(const std::wstring& path) noexcept
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (attributes != INVALID_FILE_ATTRIBUTES
+        && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
         && (attributes & FILE_ATTRIBUTE_READONLY))
         ::SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
 }
@@ -56,6 +77,56 @@ void create_parent_folders(const std::wstring& file)
     create_parent_folders(parent);
     if (!::CreateDirectoryW(parent.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
         raise_last_error("cannot create folder", parent);
+}
+
+element_state inspect_element(const std::wstring& path)
+{
+    element_state state;
+    // The attributes of the name itself: a link reports its own, with the reparse flag.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return state;
+        raise_last_error("cannot inspect", path);
+    }
+    // Reading attributes is no access that share modes refuse: a file held open by the
+    // product still opens here.
+    const unique_file file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                         nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &information))
+        raise_last_error("cannot inspect", path);
+    const DWORD all = attributes | information.dwFileAttributes;
+    state.exists = true;
+    state.directory = (all & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    state.reparse_point = (all & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    state.links = information.nNumberOfLinks;
+    return state;
+}
+
+std::error_code link_fault_code(link_fault fault)
+{
+    switch (fault) {
+    case link_fault::none: return {};
+    case link_fault::hard_linked_file: return {ERROR_TOO_MANY_LINKS, std::system_category()};
+    case link_fault::linked_folder:
+    case link_fault::linked_file: break;
+    }
+    return {static_cast<int>(error_stopped_on_link), std::system_category()};
+}
+
+unique_file open_plain_file(const std::wstring& path, unsigned long access)
+{
+    unique_file file(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                   nullptr));
+    if (!file)
+        raise_last_error("cannot open", path);
+    check_plain_handle(file.get(), path);
+    return file;
 }
 
 std::error_code recorded_runtime_error() noexcept
@@ -84,10 +155,15 @@ void details::file_traits::close(void* file) noexcept
 output_file::output_file(const std::wstring& path) : path_(path)
 {
     // No sharing: nobody may read a file while it is being written. OPEN_ALWAYS and an
-    // explicit truncation, because CREATE_ALWAYS refuses existing hidden or system files.
+    // explicit truncation, because CREATE_ALWAYS refuses existing hidden or system files. An
+    // existing link is opened itself, and refused before the truncation touches anything.
     file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file_ || !::SetEndOfFile(file_.get()))
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr));
+    if (!file_)
+        raise_last_error("cannot open", path_);
+    check_plain_handle(file_.get(), path_);
+    if (!::SetEndOfFile(file_.get()))
         raise_last_error("cannot open", path_);
 }
 

@@ -1,5 +1,7 @@
 #include "support/advapi.h"
 
+#include <aclapi.h>
+
 #include <memory>
 #include <string>
 
@@ -18,17 +20,17 @@ HMODULE load_system_library(const wchar_t* name)
                           || (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\');
     if (absolute)
         return ::LoadLibraryW(path.c_str());
+    // Never by name alone: the search would look beside the program (a Downloads folder)
+    // before the system folder.
     const UINT length = ::GetSystemDirectoryW(nullptr, 0);
     std::wstring folder(length, L'\0');
     const UINT got = length ? ::GetSystemDirectoryW(folder.data(), length) : 0;
     if (got == 0 || got >= length)
-        return ::LoadLibraryW(path.c_str());
+        return nullptr;
     folder.resize(got);
     if (folder.back() != L'\\')
         folder += L'\\';
-    if (const HMODULE module = ::LoadLibraryW((folder + path).c_str()))
-        return module;
-    return ::LoadLibraryW(path.c_str());
+    return ::LoadLibraryW((folder + path).c_str());
 }
 
 namespace advapi {
@@ -254,6 +256,24 @@ void get_file_security(const wchar_t* path, PSECURITY_DESCRIPTOR descriptor, DWO
 void set_file_security(const wchar_t* path, PSECURITY_DESCRIPTOR descriptor)
 {
     check(TAL_ENTRY(SetFileSecurityW)(path, DACL_SECURITY_INFORMATION, descriptor));
+}
+
+// The two calls of the access-control API answer an error code instead of setting the last error.
+void check_status(DWORD status)
+{
+    if (status != ERROR_SUCCESS)
+        throw hresult_from_error(static_cast<long>(status));
+}
+
+void get_security_info(HANDLE object, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor)
+{
+    check_status(TAL_ENTRY(GetSecurityInfo)(object, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                            dacl, nullptr, descriptor));
+}
+
+void set_security_info(HANDLE object, SECURITY_INFORMATION information, PACL dacl)
+{
+    check_status(TAL_ENTRY(SetSecurityInfo)(object, SE_FILE_OBJECT, information, nullptr, nullptr, dacl, nullptr));
 }
 
 void impersonate_self()

@@ -7,7 +7,7 @@
 
 namespace tal {
 
-// A system DLL, from the system folder first; absolute names are loaded as they are.
+// A system DLL, from the system folder only; absolute names are loaded as they are.
 HMODULE load_system_library(const wchar_t* name);
 
 namespace advapi {
@@ -50,6 +50,10 @@ void access_check(PSECURITY_DESCRIPTOR descriptor, HANDLE token, GENERIC_MAPPING
 // DACL only; a null buffer asks for the size.
 void get_file_security(const wchar_t* path, PSECURITY_DESCRIPTOR descriptor, DWORD length, DWORD* needed);
 void set_file_security(const wchar_t* path, PSECURITY_DESCRIPTOR descriptor);
+// DACL only, of an opened file or folder; the descriptor is the system's, freed with LocalFree.
+void get_security_info(HANDLE object, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor);
+// `information` says which DACL parts and protection state are set.
+void set_security_info(HANDLE object, SECURITY_INFORMATION information, PACL dacl);
 void impersonate_self();
 // Never throws: a missing entry point answers 0 with ERROR_CALL_NOT_IMPLEMENTED.
 BOOL revert_to_self() noexcept;

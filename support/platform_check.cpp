@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <locale>
 
+#include "support/dll_search.h"
+
 namespace tal {
 version_verdict judge_windows_version(bool sse2, bool version_known, DWORD major, DWORD minor, WORD service_pack)
 {
@@ -67,15 +69,20 @@ bool check_locale_initialization()
     return true;
 }
 
-// Static initialisation order: this check first (only the runtime's own initialisers come
-// earlier), then the running-instance registration (102), the framework's initialisers (103),
-// the locale check (104), and the application object last.
+// Static initialisation order: the DLL search restricted and this check first (only the
+// runtime's own initialisers come earlier, so nothing is loaded by name before), then the
+// running-instance registration (102), the framework's initialisers (103), the locale check
+// (104), and the application object last.
 bool windows_version_ok = false;
 
 namespace {
 
 struct version_check {
-    version_check() { windows_version_ok = check_windows_version(); }
+    version_check()
+    {
+        restrict_dll_search();
+        windows_version_ok = check_windows_version();
+    }
 };
 struct locale_check {
     locale_check() { check_locale_initialization(); }

@@ -5,20 +5,11 @@
 
 #include <string>
 
-#include "support/security.h"
-
 namespace tal {
 
-// Full control for SYSTEM and for Administrators, handed down to every file and folder inside.
-inline constexpr DWORD protected_folder_access = FILE_ALL_ACCESS;
-inline constexpr BYTE protected_folder_inheritance = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-
-// The descriptor of a protected folder: those two entries and nothing inherited from the
-// parent (SE_DACL_PROTECTED). Throws the HRESULT of a failure as a long.
-security_descriptor_block protected_folder_descriptor();
-
-// Creates the folder `path` with that descriptor: ERROR_SUCCESS, or the error of the failure
-// (an HRESULT when the descriptor could not be built). A name that exists already is a
+// Creates the folder `path` with the descriptor of a private folder (SYSTEM and Administrators
+// only, nothing inherited from the parent): ERROR_SUCCESS, or the error of the failure (an
+// HRESULT when the descriptor could not be built). A name that exists already is a
 // failure (ERROR_ALREADY_EXISTS): a folder someone else made may hold anything.
 DWORD create_protected_folder(const std::wstring& path);
 

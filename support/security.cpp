@@ -23,19 +23,11 @@ constexpr long e_outofmemory = static_cast<long>(0x8007000E);
 constexpr DWORD access_read = 1;
 constexpr DWORD access_write = 2;
 
-byte_block allocate(std::size_t size)
-{
-    byte_block block(new (std::nothrow) BYTE[size]());
-    if (!block)
-        throw e_outofmemory;
-    return block;
-}
-
 // A SID copied into a block of the library's own, released with delete.
 sid_holder copy_to_new(PSID source)
 {
     const DWORD length = advapi::get_length_sid(source);
-    byte_block block = allocate(length);
+    byte_block block = allocate_block(length);
     advapi::copy_sid(length, block.get(), source);
     return sid_holder(block.release(), true);
 }
@@ -73,7 +65,7 @@ sid_holder account_sid()
     DWORD sid_length = 0, domain_length = 0;
     SID_NAME_USE use = SidTypeInvalid;
     advapi::lookup_account_name(name.c_str(), nullptr, &sid_length, nullptr, &domain_length, &use);
-    byte_block sid = allocate(sid_length);
+    byte_block sid = allocate_block(sid_length);
     std::wstring domain(domain_length + 1, L'\0');
     advapi::lookup_account_name(name.c_str(), sid.get(), &sid_length, domain.data(), &domain_length, &use);
     if (use != SidTypeUser)
@@ -87,7 +79,7 @@ sid_holder token_user_sid()
     advapi::open_thread_token(::GetCurrentThread(), TRUE, token.put());
     DWORD size = 0;
     advapi::get_token_information(token.get(), nullptr, 0, &size);
-    byte_block information = allocate(size);
+    byte_block information = allocate_block(size);
     advapi::get_token_information(token.get(), information.get(), size, &size);
     return copy_to_new(reinterpret_cast<TOKEN_USER*>(information.get())->User.Sid);
 }
@@ -110,6 +102,9 @@ public:
     self_impersonation& operator=(const self_impersonation&) = delete;
 };
 
+// A block the system allocated with LocalAlloc.
+using unique_hlocal = unique_any<details::win32_traits<void*, &::LocalFree, intptr_t{0}>>;
+
 // The SID that an ACE holds, after its header and access mask.
 PSID ace_sid(void* ace)
 {
@@ -117,6 +112,14 @@ PSID ace_sid(void* ace)
 }
 
 } // namespace
+
+byte_block allocate_block(std::size_t size)
+{
+    byte_block block(new (std::nothrow) BYTE[size]());
+    if (!block)
+        throw e_outofmemory;
+    return block;
+}
 
 sid_holder::sid_holder(sid_holder&& other) noexcept
     : sid_(std::exchange(other.sid_, nullptr)), allocated_by_new_(other.allocated_by_new_)
@@ -166,7 +169,7 @@ sid_holder well_known_sid(sid_kind kind)
 byte_block make_single_ace_dacl(PSID sid, DWORD mask)
 {
     const DWORD size = advapi::get_length_sid(sid) + sizeof(ACL) + sizeof(ACE_HEADER) + sizeof(ACCESS_MASK);
-    byte_block dacl = allocate(size);
+    byte_block dacl = allocate_block(size);
     advapi::initialize_acl(reinterpret_cast<PACL>(dacl.get()), size);
     advapi::add_access_allowed_ace(reinterpret_cast<PACL>(dacl.get()), mask, sid);
     return dacl;
@@ -174,7 +177,7 @@ byte_block make_single_ace_dacl(PSID sid, DWORD mask)
 
 byte_block new_security_descriptor()
 {
-    byte_block descriptor = allocate(sizeof(SECURITY_DESCRIPTOR));
+    byte_block descriptor = allocate_block(sizeof(SECURITY_DESCRIPTOR));
     advapi::initialize_security_descriptor(descriptor.get());
     return descriptor;
 }
@@ -219,7 +222,7 @@ security_descriptor_block users_access_descriptor(PSECURITY_DESCRIPTOR current, 
 
     const DWORD new_size = size.AclBytesInUse + sizeof(ACE_HEADER) + sizeof(ACCESS_MASK) + advapi::get_length_sid(users);
     security_descriptor_block result;
-    result.dacl = allocate(new_size);
+    result.dacl = allocate_block(new_size);
     const auto new_dacl = reinterpret_cast<PACL>(result.dacl.get());
     advapi::initialize_acl(new_dacl, new_size);
 
@@ -266,6 +269,12 @@ security_descriptor_block users_access_descriptor(PSECURITY_DESCRIPTOR current, 
     return result;
 }
 
+security_descriptor_block access_descriptor(PSECURITY_DESCRIPTOR current, sid_kind who, DWORD mask)
+{
+    const sid_holder sid = well_known_sid(who);
+    return users_access_descriptor(current, sid.get(), mask);
+}
+
 bool is_user_admin()
 {
     try {
@@ -310,11 +319,35 @@ bool grant_users_access(const wchar_t* path, DWORD mask)
         const sid_holder users = well_known_sid(sid_kind::users);
         DWORD size = 0;
         advapi::get_file_security(path, nullptr, 0, &size);
-        const byte_block current = allocate(size);
+        const byte_block current = allocate_block(size);
         advapi::get_file_security(path, current.get(), size, &size);
         const security_descriptor_block updated =
             users_access_descriptor(current.get(), users.get(), mask);
         advapi::set_file_security(path, updated.descriptor.get());
+        return true;
+    } catch (long) {
+        return false;
+    }
+}
+
+bool grant_access(HANDLE object, sid_kind who, DWORD mask)
+{
+    try {
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR current = nullptr;
+        advapi::get_security_info(object, &dacl, &current);
+        const unique_hlocal held(current);
+        const security_descriptor_block updated = access_descriptor(current, who, mask);
+        // The protection state travels as flags here, not in the descriptor's control.
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        advapi::get_security_descriptor_control(updated.descriptor.get(), &control, &revision);
+        SECURITY_INFORMATION information = DACL_SECURITY_INFORMATION;
+        if (control & SE_DACL_PROTECTED)
+            information |= PROTECTED_DACL_SECURITY_INFORMATION;
+        else if (control & SE_DACL_AUTO_INHERITED)
+            information |= UNPROTECTED_DACL_SECURITY_INFORMATION;
+        advapi::set_security_info(object, information, reinterpret_cast<PACL>(updated.dacl.get()));
         return true;
     } catch (long) {
         return false;

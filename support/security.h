@@ -41,6 +41,9 @@ private:
     bool allocated_by_new_ = false;
 };
 
+// A zeroed block of `size` bytes; throws E_OUTOFMEMORY as a long.
+byte_block allocate_block(std::size_t size);
+
 // Throws the HRESULT of the failure as a long.
 sid_holder well_known_sid(sid_kind kind);
 
@@ -76,6 +79,11 @@ private:
 // folder, after the other explicit entries and before the inherited ones.
 bool grant_users_access(const wchar_t* path, DWORD mask);
 
+// Gives `who` exactly one explicit allow entry with `mask` on an opened file or folder (opened
+// with READ_CONTROL and WRITE_DAC), placed as grant_users_access places the Users entry. On the
+// handle, so that a name changed meanwhile cannot redirect the grant.
+bool grant_access(HANDLE object, sid_kind who, DWORD mask);
+
 // The administrator test by an access check against a descriptor that only Administrators
 // may use, for systems without CheckTokenMembership.
 bool is_admin_by_access_check();
@@ -88,4 +96,7 @@ struct security_descriptor_block {
 
 // The descriptor that grant_users_access writes, made from the path's current one. Throws.
 security_descriptor_block users_access_descriptor(PSECURITY_DESCRIPTOR current, PSID users, DWORD mask);
+
+// The descriptor that grant_access writes for `who`: the same rewrite with that SID. Throws.
+security_descriptor_block access_descriptor(PSECURITY_DESCRIPTOR current, sid_kind who, DWORD mask);
 } // namespace tal

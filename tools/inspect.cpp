@@ -3,9 +3,11 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <system_error>
 
 #include "payload/archive_format.h"
 #include "payload/bzip2_reader.h"
+#include "payload/compress_error.h"
 #include "payload/payload_resource.h"
 #include "tools/pe_resource.h"
 
@@ -46,7 +48,11 @@ archive_listing list_archive(std::istream& compressed)
     listing.header_size = payload::read_u64(header.data());
     if (listing.header_size < payload::minimal_header_size)
         throw std::runtime_error("header_size " + std::to_string(listing.header_size) + " is below 12");
-    // Gathered piece by piece, as the engine does, so that a lying size cannot ask for
+    if (listing.header_size > payload::maximal_header_size)
+        throw std::system_error(make_error_code(payload::compress_errc::unexpected_error),
+                                "header_size " + std::to_string(listing.header_size) + " is above the limit of "
+                                    + std::to_string(payload::maximal_header_size));
+    // Gathered piece by piece: a header size that lies, yet stays under the cap, costs no
     // more memory than the archive really holds.
     while (header.size() < listing.header_size) {
         char piece[4096];

@@ -12,6 +12,7 @@
 #include "payload/extract.h"
 #include "payload/memstream.h"
 #include "payload/platform.h"
+#include "tools/entry_check.h"
 #include "tools/inspect.h"
 #include "tools/manifest.h"
 #include "tools/pack.h"
@@ -81,6 +82,32 @@ void use_special_root(const std::wstring& root)
     payload::platform::set_special_folders(folders);
 }
 
+// Reads the directory first and names every entry that would be written outside its token's
+// folder; true when there is one, and then nothing at all is extracted. A directory that
+// cannot be read is left to the extraction, which reports it with the engine's error line.
+bool refuse_escaping_entries(const std::string& compressed)
+{
+    tools::archive_listing listing;
+    try {
+        tal::imemstream source(compressed.data(), compressed.size());
+        listing = tools::list_archive(source);
+    } catch (const std::exception&) {
+        return false;
+    }
+    bool refused = false;
+    for (const payload::archive_entry& entry : listing.entries) {
+        const std::string reason = tools::escape_reason(entry);
+        if (reason.empty())
+            continue;
+        std::printf("refused: %s  %s: %s\n", tools::to_utf8(entry.destination).c_str(),
+                    tools::to_utf8(payload::last_element(entry.source)).c_str(), reason.c_str());
+        refused = true;
+    }
+    if (refused)
+        std::printf("error: 7\n");
+    return refused;
+}
+
 int extract_command(const std::vector<std::string>& args)
 {
     if (args.empty())
@@ -108,6 +135,8 @@ int extract_command(const std::vector<std::string>& args)
         return usage_error("extract needs --install-path");
 
     const std::string compressed = tools::load_payload(args[0]);
+    if (refuse_escaping_entries(compressed))
+        return 1;
     tal::imemstream source(compressed.data(), compressed.size());
     const bool ok = payload::extract_archive(source, roots, [](payload::notification n) {
         if (n.kind == payload::notification::file_end)

@@ -138,6 +138,25 @@ TEST_F(Installed, LogBesideTheUninstallerOrTheProgramOrNowhere)
     EXPECT_TRUE(third.previous_entries.empty());
 }
 
+TEST_F(Installed, UninstallStringQuotedOrNotFindsTheLogBesideTheUninstaller)
+{
+    // The program's folder has no log: only the uninstaller's folder can give the folders.
+    install(L"program_7_5_0_9.dll");
+    const std::wstring uninstaller_folder = folder / L"Uninstaller Here";
+    const std::wstring install_folder = folder / L"Installed Here";
+    ::CreateDirectoryW(uninstaller_folder.c_str(), nullptr);
+    ::CreateDirectoryW(install_folder.c_str(), nullptr);
+    write_log(uninstaller_folder, install_folder, folder.path());
+    const std::wstring uninstaller = uninstaller_folder + L"\\Uninstall.exe";
+    for (const std::wstring& value : {L"\"" + uninstaller + L"\"", uninstaller, L"\"" + uninstaller + L"\" /S"}) {
+        set(L"UninstallString", value);
+        InstallJournal reader(L"Vantrel 7.05a", key_name);
+        DetectPreviousInstallation(key_name, product_numeric_version, reader);
+        EXPECT_EQ(reader.previous_install_folder, install_folder) << test::narrow(value);
+        EXPECT_EQ(FindPreviousLog(key_name, L""), uninstaller_folder + L"\\Uninstall.ulog") << test::narrow(value);
+    }
+}
+
 TEST_F(Installed, NewerInstallationReadsNoLog)
 {
     install(L"program_8_0_0_0.dll");

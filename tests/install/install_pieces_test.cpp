@@ -168,7 +168,8 @@ TEST_F(UninstallKey, TwelveValuesAndAJournalEntry)
     ASSERT_TRUE(WriteUninstallKey(journal, L"C:\\Program Files\\Marrowin\\Vantrel 7\\Vantrel.exe",
                                   L"C:\\Program Files\\Marrowin\\Vantrel 7\\Uninstall.exe", 14));
     EXPECT_EQ(text(L"DisplayName"), L"Vantrel 7.05a");
-    EXPECT_EQ(text(L"UninstallString"), L"C:\\Program Files\\Marrowin\\Vantrel 7\\Uninstall.exe"); // no quotes
+    // Quoted: the path has blanks.
+    EXPECT_EQ(text(L"UninstallString"), L"\"C:\\Program Files\\Marrowin\\Vantrel 7\\Uninstall.exe\"");
     EXPECT_EQ(text(L"DisplayIcon"), L"C:\\Program Files\\Marrowin\\Vantrel 7\\Vantrel.exe,0");
     EXPECT_EQ(text(L"DisplayVersion"), L"7.5.1.1");
     EXPECT_EQ(text(L"Publisher"), L"Marrowin");
@@ -198,6 +199,7 @@ TEST_F(UninstallKey, ExistingKeyIsSavedAndKeepsItsOtherValues)
     ASSERT_TRUE(WriteUninstallKey(journal, L"", L"D:\\Uninstall.exe", 0));
     EXPECT_EQ(text(L"Comments"), L"from before");
     EXPECT_EQ(text(L"DisplayIcon"), L",0"); // no program path
+    EXPECT_EQ(text(L"UninstallString"), L"D:\\Uninstall.exe"); // no blank, no quotes
     const std::wstring backup = journal.current_entries.back().backup;
     EXPECT_FALSE(backup.empty());
     EXPECT_NE(::GetFileAttributesW(backup.c_str()), INVALID_FILE_ATTRIBUTES);

@@ -2,9 +2,11 @@
 // entry, its log lines and error texts, and whole runs over hand-made archives, all seen
 // through a report that records what a page would show.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +27,7 @@
 #include "state/journal.h"
 #include "support/language.h"
 #include "support/named_mutex.h"
+#include "support/security.h"
 #include "support/temporary_folder.h"
 #include "helper_process.h"
 #include "test_support.h"
@@ -217,8 +220,9 @@ TEST_F(ExtractionRules, UserDataPresentOrListedBeforeIsKept)
         EXPECT_EQ(recorded().count(user), c.recorded ? 1u : 0u);
         EXPECT_FALSE(journal.entry_open);
         // A kept file is recorded with a copy of it, so that nothing ever moves it away.
-        if (c.present && c.recorded)
+        if (c.present && c.recorded) {
             EXPECT_EQ(content(user), "the user's own pictures");
+        }
         // The Users group's access is widened on the file; Wine keeps no DACLs, so that part
         // cannot be read back here.
     }
@@ -305,6 +309,53 @@ TEST_F(ExtractionRules, TheLogShowsLongPathsWholeAndQuoted)
         journal.CloseEntry(false);
         EXPECT_EQ(report.log, L"Copying File  \"" + path + L"\"...");
         EXPECT_EQ(report.status_paths.back(), report.log);
+    }
+}
+
+TEST(DataFileGrantee, TheUsersOwnProfileGetsTheUserTheSharedFolderEveryUser)
+{
+    const std::wstring appdata = L"C:\\Users\\Ann\\AppData\\Roaming";
+    struct {
+        const wchar_t* root;
+        tal::sid_kind expected;
+    } const cases[] = {
+        {L"C:\\Users\\Ann\\AppData\\Roaming", tal::sid_kind::token_user},
+        {L"c:\\users\\ann\\appdata\\roaming\\", tal::sid_kind::token_user},
+        {L"C:\\ProgramData", tal::sid_kind::users},
+        {L"C:\\Users\\Ann\\AppData\\Roaming Shared", tal::sid_kind::users},
+        {L"C:\\Program Files\\Vantrel 7", tal::sid_kind::users},
+        {L"", tal::sid_kind::users},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(test::narrow(c.root));
+        EXPECT_EQ(DataFileGrantee(c.root, appdata), c.expected);
+    }
+    EXPECT_EQ(DataFileGrantee(L"", L""), tal::sid_kind::users);
+}
+
+TEST_F(ExtractionRules, AFileWithASecondNameIsNeitherKeptNorOverwritten)
+{
+    // Someone else's file, given a second name where a file of ours goes: a kept data file
+    // would have its access widened, any other would be overwritten, through that name.
+    const std::wstring original = folder.wide(L"Elsewhere\\secret.txt");
+    for (const entry_kind k : {entry_kind::user_data, entry_kind::shared_data}) {
+        SCOPED_TRACE(kind(k));
+        const std::wstring target = install + L"\\Data\\file.dat";
+        ::DeleteFileW(target.c_str());
+        test::write_file(test::to_path(original), "someone else's");
+        std::filesystem::create_directories(test::to_path(install + L"\\Data"));
+        ASSERT_TRUE(::CreateHardLinkW(target.c_str(), original.c_str(), nullptr));
+        journal.current_entries.clear();
+        report.log.clear();
+
+        test::archive_bytes archive;
+        archive.add(L"file.dat", L"<InstallPath>\\Data", "ours", kind(k));
+        EXPECT_FALSE(extract(archive, PREVIOUS_NONE));
+        EXPECT_EQ(report.log, L"Preparing Installation...OK\r\n" + copying(target, L"Failed"));
+        EXPECT_EQ(report.status(), L"Installation failed (Error Code 1:00000476).");
+        EXPECT_EQ(content(original), "someone else's");
+        EXPECT_TRUE(recorded().empty());
+        EXPECT_FALSE(journal.entry_open);
     }
 }
 
@@ -563,8 +614,9 @@ TEST_F(InstallationRunTest, StepsAfterTheExtractionAreNeverUndone)
         };
         EXPECT_TRUE(run(product()));
         EXPECT_NE(report.log.find(c.failing), std::wstring::npos) << test::narrow(report.log);
-        if (c.following)
+        if (c.following) {
             EXPECT_NE(report.log.find(c.following), std::wstring::npos);
+        }
         EXPECT_EQ(report.status(), L"Click on 'Next' to continue.");
         EXPECT_EQ(content(program), "program");
         EXPECT_TRUE(exists(log));
@@ -598,6 +650,46 @@ TEST_F(InstallationRunTest, BackupsGoEvenWhenNoLogCanBeWritten)
     EXPECT_EQ(backups_in_temp(), before);
     for (const JournalEntry& entry : journal.current_entries)
         EXPECT_TRUE(entry.backup.empty()) << test::narrow(entry.path);
+}
+
+TEST_F(InstallationRunTest, ALinkWhereAProductFolderGoesFailsTheRunAndIsNotFollowed)
+{
+    // A user made the product's folder in the shared data folder a link, before the product
+    // was installed, to a folder of their choosing that holds a file of someone else's.
+    wchar_t common[MAX_PATH] = {};
+    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common), S_OK);
+    const std::wstring company = std::wstring(common) + L"\\Vantrel link test " + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring linked = company + L"\\Vantrel";
+    const std::wstring elsewhere = folder.wide(L"Elsewhere");
+    test::write_file(test::to_path(elsewhere + L"\\Brushes.vlib"), "someone else's brushes");
+    ASSERT_TRUE(::CreateDirectoryW(company.c_str(), nullptr));
+    struct cleanup {
+        std::wstring company, linked;
+        ~cleanup()
+        {
+            test::remove_folder_link(linked);
+            ::RemoveDirectoryW(company.c_str());
+        }
+    } const remove{company, linked};
+    if (!test::make_folder_link(linked, elsewhere))
+        GTEST_SKIP() << "this system makes no folder link that it reports as one";
+
+    test::archive_bytes archive = product();
+    archive.add(L"Brushes.vlib", L"<CommonData>\\Vantrel link test " + std::to_wstring(::GetCurrentProcessId())
+                                     + L"\\Vantrel", "brushes", kind(entry_kind::user_data))
+        .add(L"Colors.vlib", L"<CommonData>\\Vantrel link test " + std::to_wstring(::GetCurrentProcessId())
+                                 + L"\\Vantrel", "colors", kind(entry_kind::user_data));
+    EXPECT_FALSE(run(archive));
+
+    EXPECT_NE(report.log.find(copying(linked + L"\\Brushes.vlib", L"Failed")), std::wstring::npos)
+        << test::narrow(report.log);
+    EXPECT_EQ(report.status(), L"Installation failed (Error Code 1:000002A9).");
+    // Nothing went through the link, and what the run wrote before is undone.
+    EXPECT_EQ(content(elsewhere + L"\\Brushes.vlib"), "someone else's brushes");
+    EXPECT_FALSE(exists(elsewhere + L"\\Colors.vlib"));
+    EXPECT_FALSE(exists(install + L"\\Vantrel.exe"));
+    EXPECT_TRUE(journal.current_entries.empty());
+    EXPECT_FALSE(exists(temporary));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // each failure ends the run.
 #include <gtest/gtest.h>
 
+#include "payload/archive_format.h"
+#include "payload/archive_writer.h"
 #include "payload/compress_error.h"
 #include "payload/extract.h"
 #include "payload/memstream.h"
@@ -320,6 +322,19 @@ std::string one_file_archive()
     return archive.bytes();
 }
 
+// one_file_archive() with its header padded to `header_size` bytes: bytes between the
+// directory and the data are allowed and ignored.
+std::string one_file_archive_with_header(std::uint64_t header_size)
+{
+    test::archive_bytes archive;
+    archive.add(L"f.bin", L"<InstallPath>", std::string(5000, 'f'));
+    std::string header = archive.header();
+    header.resize(static_cast<std::size_t>(header_size), '\0');
+    for (int i = 0; i < 8; ++i)
+        header[i] = static_cast<char>((header_size >> (8 * i)) & 0xFF);
+    return header + std::string(5000, 'f');
+}
+
 TEST_P(MalformedTest, EndsWithUnexpectedError)
 {
     const run_result r = extract(test::compress(GetParam().archive()), roots);
@@ -338,6 +353,9 @@ INSTANTIATE_TEST_SUITE_P(
         malformed_case{"HeaderSizeZero", [] { return header_with_size(0); }, false},
         malformed_case{"HeaderSizeEight", [] { return header_with_size(8); }, false},
         malformed_case{"HeaderSizeEleven", [] { return header_with_size(11); }, false},
+        // Well formed but for a header larger than any archive needs.
+        malformed_case{"HeaderAboveTheLimit",
+                       [] { return one_file_archive_with_header(payload::maximal_header_size + 1); }, false},
         malformed_case{"StreamEndsInsideLengthField", [] { return std::string("\x0c\0\0", 3); }, false},
         malformed_case{"StreamEndsInsideHeader", [] { return one_file_archive().substr(0, 20); }, false},
         malformed_case{"EmptyArchive", [] { return std::string(); }, false},
@@ -413,6 +431,31 @@ TEST_F(ExtractTest, FolderThatCannotBeCreatedIsAPlatformError)
     EXPECT_EQ(r.log.error, std::error_code(ENOTDIR, std::generic_category()));
 #endif
     EXPECT_EQ(r.log.error_path, blocked.install_path + payload::platform::path_separator + L"a.txt");
+}
+
+TEST_F(ExtractTest, HeaderOfTheLargestAllowedSizeIsExtracted)
+{
+    const run_result r = extract(test::compress(one_file_archive_with_header(payload::maximal_header_size)), roots);
+    EXPECT_TRUE(r.ok) << payload::error_code_text(r.log.error);
+    EXPECT_EQ(test::read_file(target(L"app/f.bin")), std::string(5000, 'f'));
+}
+
+// A few compressed bytes can stand for gigabytes of a header that never ends: the size alone
+// is refused, before a byte more is asked for or held.
+TEST(ArchiveWriter, RefusesAHugeHeaderSizeAtItsFirstEightBytes)
+{
+    for (const std::uint64_t size : {payload::maximal_header_size + 1, std::uint64_t{1} << 40, ~std::uint64_t{0}}) {
+        payload::archive_writer writer(payload::destination_roots{});
+        std::string bytes;
+        for (int i = 0; i < 8; ++i)
+            bytes += static_cast<char>((size >> (8 * i)) & 0xFF);
+        try {
+            writer.write(bytes.data(), 8);
+            ADD_FAILURE() << size << " was taken";
+        } catch (const std::system_error& e) {
+            EXPECT_EQ(e.code(), make_error_code(compress_errc::unexpected_error)) << size;
+        }
+    }
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "test_support.h"
 
 #include <bzlib.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <fstream>
 #include <random>
@@ -178,6 +181,95 @@ int recorder::count(const std::string& prefix) const
 std::string narrow(const std::wstring& text)
 {
     return to_path(text).string();
+}
+
+namespace {
+
+bool reported_as_link(const std::wstring& path)
+{
+    try {
+        return payload::platform::inspect_element(path).reparse_point;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+#ifdef _WIN32
+// The Unix name of a path under Wine, empty elsewhere.
+std::string unix_name(const std::wstring& path)
+{
+    using get_unix_name = char*(__cdecl*)(const wchar_t*);
+    const auto function = reinterpret_cast<get_unix_name>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = function ? function(path.c_str()) : nullptr;
+    if (!name)
+        return {};
+    std::string result = name;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return result;
+}
+
+bool start_unix(const std::wstring& command_line);
+
+// Starts a Unix program under Wine, which starts ELF files as they are. Wine does not wait
+// for such a program: `done` is asked until it holds, for a few seconds at most.
+template <class Done>
+void run_unix(const std::wstring& command_line, Done done)
+{
+    start_unix(command_line);
+    for (int i = 0; i < 100 && !done(); ++i)
+        ::Sleep(50);
+}
+
+bool start_unix(const std::wstring& command_line)
+{
+    std::wstring line = command_line;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+}
+
+std::wstring quoted(const std::string& text)
+{
+    return L"\"" + std::wstring(text.begin(), text.end()) + L"\"";
+}
+#endif
+
+} // namespace
+
+bool make_folder_link(const std::wstring& link, const std::wstring& target)
+{
+    std::error_code error;
+    std::filesystem::create_directory_symlink(to_path(target), to_path(link), error);
+    if (reported_as_link(link))
+        return true;
+#ifdef _WIN32
+    const std::string unix_link = unix_name(link), unix_target = unix_name(target);
+    if (!unix_link.empty() && !unix_target.empty())
+        run_unix(L"/bin/ln -s " + quoted(unix_target) + L" " + quoted(unix_link),
+                 [&link] { return reported_as_link(link); });
+#endif
+    return reported_as_link(link);
+}
+
+void remove_folder_link(const std::wstring& link)
+{
+#ifdef _WIN32
+    // A Windows link to a folder goes like an empty folder; a Unix one under Wine does not.
+    if (::RemoveDirectoryW(link.c_str()) || !reported_as_link(link))
+        return;
+    const std::string unix_link = unix_name(link);
+    if (!unix_link.empty())
+        run_unix(L"/bin/rm -f " + quoted(unix_link), [&link] { return !reported_as_link(link); });
+#else
+    std::error_code ignored;
+    std::filesystem::remove(to_path(link), ignored);
+#endif
 }
 
 } // namespace test

@@ -81,4 +81,12 @@ struct recorder {
 
 std::string narrow(const std::wstring& text);
 
+// Makes `link` a symbolic link to the folder `target`, as any user could where the folders
+// above it let them, and says whether the system now reports a link there. Wine makes no
+// Windows links, but reports a Unix one to a folder as a reparse point: there the link is
+// made by the Unix ln.
+bool make_folder_link(const std::wstring& link, const std::wstring& target);
+// Removes such a link, never what it points to.
+void remove_folder_link(const std::wstring& link);
+
 } // namespace test

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "holders/handles.h"
 #include "support/counted_semaphore.h"
 #include "support/platform_check.h"
 
@@ -68,6 +69,33 @@ TEST(PlatformCheck, ThisSystemPasses)
     // check must not end the installer for that.
     EXPECT_TRUE(tal::check_windows_version());
     EXPECT_TRUE(tal::check_locale_initialization());
+}
+
+// The first initialiser has left this program's folder out of the DLL search: a library that
+// lies beside the program is not found by its name, although it loads from there when asked.
+TEST(PlatformCheck, DllsByNameComeFromTheSystemFolderOnly)
+{
+    const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+    if (!::GetProcAddress(kernel32, "SetDefaultDllDirectories"))
+        GTEST_SKIP() << "this system cannot restrict the search";
+    // A resource-only module of the tests, in the folder of this program. By name first: a
+    // module already loaded would be found by its name wherever it came from.
+    const wchar_t* const beside = L"version_release.dll";
+    ::SetLastError(ERROR_SUCCESS);
+    const tal::unique_hmodule by_name(::LoadLibraryW(beside));
+    const DWORD error = ::GetLastError();
+    const tal::unique_hmodule from_program_folder(
+        ::LoadLibraryExW(beside, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR));
+    ASSERT_TRUE(from_program_folder) << ::GetLastError();
+    EXPECT_FALSE(by_name) << "found beside the program by its name alone";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    const tal::unique_hmodule system_version(::LoadLibraryW(L"version.dll"));
+    ASSERT_TRUE(system_version);
+    wchar_t system[MAX_PATH];
+    ASSERT_NE(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+    wchar_t loaded[MAX_PATH];
+    ASSERT_NE(::GetModuleFileNameW(system_version.get(), loaded, MAX_PATH), 0u);
+    EXPECT_EQ(::CompareStringOrdinal(loaded, static_cast<int>(wcslen(system)), system, -1, TRUE), CSTR_EQUAL);
 }
 
 } // namespace

@@ -11,24 +11,14 @@
 #include <string>
 
 #include "holders/handles.h"
+#include "sid_text.h"
+#include "support/protected_descriptor.h"
 #include "support/protected_folder.h"
 
 namespace {
 
-std::wstring sid_text(PSID sid)
-{
-    wchar_t* text = nullptr;
-    if (!::ConvertSidToStringSidW(sid, &text))
-        return L"(invalid)";
-    std::wstring result = text;
-    ::LocalFree(text);
-    return result;
-}
-
-std::string narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
+using test::sid_text;
+const auto narrow = test::ascii;
 
 // The SIDs, masks and flags of a DACL's access-allowed entries; any other kind of entry fails.
 struct dacl_entries {
@@ -77,7 +67,7 @@ protected:
 
 TEST(ProtectedFolderDescriptor, SystemAndAdministratorsOnlyHandedDownNothingInherited)
 {
-    const tal::security_descriptor_block block = tal::protected_folder_descriptor();
+    const tal::security_descriptor_block block = tal::private_folder_descriptor();
     const PSECURITY_DESCRIPTOR descriptor = block.descriptor.get();
     ASSERT_TRUE(::IsValidSecurityDescriptor(descriptor));
 

@@ -11,25 +11,14 @@
 
 #include "support/advapi.h"
 #include "holders/handles.h"
+#include "sid_text.h"
 #include "support/hresult.h"
 #include "support/security.h"
 
 namespace {
 
-std::wstring sid_text(PSID sid)
-{
-    wchar_t* text = nullptr;
-    if (!::ConvertSidToStringSidW(sid, &text))
-        return L"(invalid)";
-    std::wstring result = text;
-    ::LocalFree(text);
-    return result;
-}
-
-std::string narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
+using test::sid_text;
+const auto narrow = test::ascii;
 
 TEST(Hresult, OfLastErrorValues)
 {
@@ -230,6 +219,27 @@ TEST(LoadSystemLibrary, PrefersTheSystemFolder)
     EXPECT_FALSE(tal::unique_hmodule(tal::load_system_library(L"no-such-library.dll")));
 }
 
+TEST(LoadSystemLibrary, NeverSearchesBesideTheProgram)
+{
+    // Let the search by name look beside this program again, as it does where the
+    // system cannot restrict it; the system folder's copy must still be the only one tried.
+    using set_default_dll_directories = BOOL(WINAPI*)(DWORD);
+    const auto set_default = reinterpret_cast<set_default_dll_directories>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (set_default) {
+        ASSERT_TRUE(set_default(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS));
+    }
+    // A module of the tests that lies beside this program and nowhere in the system folder.
+    const tal::unique_hmodule beside(tal::load_system_library(L"version_release.dll"));
+    const DWORD error = ::GetLastError();
+    const tal::unique_hmodule by_search(::LoadLibraryW(L"version_release.dll"));
+    if (set_default)
+        set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    EXPECT_FALSE(beside);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_TRUE(by_search) << "the module is not where the search looks: the check above proves nothing";
+}
+
 // --- The DACL that grant_users_access writes, from hand-made descriptors. ---
 
 struct local_descriptor {
@@ -329,6 +339,65 @@ INSTANTIATE_TEST_SUITE_P(
         dacl_case{"NoDacl", L"O:BA", {{L"S-1-5-32-545", modify, 0}}, 0},
         dacl_case{"EmptyDacl", L"D:", {{L"S-1-5-32-545", modify, 0}}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A file in the installing user's own profile: the entry is the user's, and the Users group's
+// entries stay as they were.
+TEST(InstallingUserAccess, OneEntryForTheTokenUserUsersUntouched)
+{
+    const tal::sid_holder user = tal::well_known_sid(tal::sid_kind::token_user);
+    const std::wstring me = sid_text(user.get());
+    ASSERT_NE(me, L"S-1-5-32-545");
+    struct {
+        const char* name;
+        std::wstring sddl;
+        std::vector<ace_view> expected;
+    } const cases[] = {
+        {"ExplicitUsersStays", L"D:AI(A;;FA;;;BA)(A;;0x1200a9;;;BU)(A;ID;FA;;;SY)",
+         {{L"S-1-5-32-544", FILE_ALL_ACCESS, 0},
+          {L"S-1-5-32-545", FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, 0},
+          {me, modify, 0},
+          {L"S-1-5-18", FILE_ALL_ACCESS, INHERITED_ACE}}},
+        {"UsersOwnEntryReplaced", L"D:(A;;FR;;;" + me + L")(A;;FA;;;BA)",
+         {{L"S-1-5-32-544", FILE_ALL_ACCESS, 0}, {me, modify, 0}}},
+        {"NullDacl", L"D:NO_ACCESS_CONTROL", {{me, modify, 0}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const local_descriptor current(c.sddl.c_str());
+        const tal::security_descriptor_block result = tal::access_descriptor(current.p, tal::sid_kind::token_user, modify);
+        ASSERT_TRUE(::IsValidSecurityDescriptor(result.descriptor.get()));
+        const std::vector<ace_view> aces = aces_of(result.descriptor.get());
+        ASSERT_EQ(aces.size(), c.expected.size());
+        for (std::size_t i = 0; i < aces.size(); ++i) {
+            EXPECT_EQ(aces[i].sid, c.expected[i].sid) << i;
+            EXPECT_EQ(aces[i].mask, c.expected[i].mask) << i;
+            EXPECT_EQ(aces[i].flags, c.expected[i].flags) << i;
+        }
+    }
+    // The Users group's descriptor is the same rewrite with the group's SID.
+    const local_descriptor current(L"D:(A;;FA;;;BA)");
+    const std::vector<ace_view> users = aces_of(tal::access_descriptor(current.p, tal::sid_kind::users, modify).descriptor.get());
+    ASSERT_EQ(users.size(), 2u);
+    EXPECT_EQ(users[1].sid, L"S-1-5-32-545");
+}
+
+TEST(GrantOnHandle, SetOnTheOpenedFile)
+{
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring file = std::wstring(temp) + L"vantrel-handle-grant-" + std::to_wstring(::GetCurrentProcessId());
+    constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const tal::unique_hfile opened(::CreateFileW(file.c_str(), READ_CONTROL | WRITE_DAC, share_all, nullptr,
+                                                 CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(tal::grant_access(opened.get(), tal::sid_kind::users, modify));
+    EXPECT_TRUE(tal::grant_access(opened.get(), tal::sid_kind::token_user, modify));
+    // A handle without the right to change the DACL is refused, not worked around by name.
+    const tal::unique_hfile reader(::CreateFileW(file.c_str(), READ_CONTROL, share_all, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
+    EXPECT_FALSE(tal::grant_access(reader.get(), tal::sid_kind::users, modify));
+    // Wine keeps no DACL on files: what was written cannot be read back here.
+}
 
 TEST(UsersAccessOnDisk, RealFilesAndFolders)
 {

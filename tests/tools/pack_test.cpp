@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include "payload/archive_format.h"
+#include "payload/compress_error.h"
 #include "payload/extract.h"
 #include "payload/memstream.h"
 #include "test_support.h"
@@ -69,7 +70,7 @@ TEST_F(Pack, ArchiveHoldsTheFilesInManifestOrderAndExtractsThem)
     const tools::archive_listing listing = tools::list_archive(source);
     ASSERT_EQ(listing.entries.size(), 4u);
     EXPECT_EQ(listing.entries[0].kind, 5u);
-    EXPECT_EQ(listing.entries[3].source, (folder.path() / "in" / "Vantrel.exe").wstring());
+    EXPECT_EQ(listing.entries[3].source, L"Vantrel.exe");
     EXPECT_EQ(listing.entries[3].size, program.size());
     EXPECT_EQ(listing.entries[3].crc, test::reference_crc32(program));
     EXPECT_EQ(listing.entries[1].crc, 0u);
@@ -84,6 +85,30 @@ TEST_F(Pack, ArchiveHoldsTheFilesInManifestOrderAndExtractsThem)
     EXPECT_EQ(test::read_file(folder.path() / "sys" / "UserData" / "Marrowin" / "Vantrel" / "Pic.bmp"), "BMpicture");
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "sys" / "CommonData" / "Marrowin" / "Vantrel" / "Empty.lib"));
     EXPECT_NE(r.output.find((folder.path() / "app" / "Vantrel.exe").string() + "\n"), std::string::npos);
+}
+
+// The archive names each source as the manifest writes it, so the folder the files were
+// packed in leaves no trace: two checkouts give the same bytes.
+TEST_F(Pack, SameManifestInTwoFoldersGivesTheSameArchive)
+{
+    const std::string text = "bin/Vantrel.exe\t<InstallPath>\tprogram\n"
+                             "./data/../data/Pic.bmp\t<UserData>\\Marrowin\\Vantrel\tuser_data\n";
+    std::vector<std::string> archives;
+    for (const char* checkout : {"one", "a much/longer checkout folder"}) {
+        const auto root = folder.path() / checkout;
+        test::write_file(root / "bin" / "Vantrel.exe", program);
+        test::write_file(root / "data" / "Pic.bmp", "BMpicture");
+        test::write_file(root / "payload.manifest", text);
+        ASSERT_EQ(run("pack " + q(root / "payload.manifest") + " " + q(root / "payload.bz2")).status, 0);
+        archives.push_back(test::read_file(root / "payload.bz2"));
+    }
+    EXPECT_EQ(archives[0], archives[1]);
+
+    tal::imemstream source(archives[0].data(), archives[0].size());
+    const tools::archive_listing listing = tools::list_archive(source);
+    ASSERT_EQ(listing.entries.size(), 2u);
+    EXPECT_EQ(listing.entries[0].source, L"bin\\Vantrel.exe");
+    EXPECT_EQ(listing.entries[1].source, L"data\\Pic.bmp");
 }
 
 TEST_F(Pack, ListAndTestCommands)
@@ -141,6 +166,50 @@ TEST_F(Pack, FailedPackWritesNothing)
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(run("frobnicate").status, 2);
     EXPECT_EQ(run("extract " + q(out)).status, 2);
+}
+
+// header_size then `rest`: a header that claims more than the stream holds, or more than any
+// archive needs.
+std::string archive_with_header_size(std::uint64_t header_size, const std::string& rest)
+{
+    std::string bytes;
+    for (int i = 0; i < 8; ++i)
+        bytes += static_cast<char>((header_size >> (8 * i)) & 0xFF);
+    return bytes + rest;
+}
+
+TEST_F(Pack, HugeHeaderSizeIsRefusedBeforeItIsGathered)
+{
+    // A terabyte claimed, a mebibyte of zeros there: refused for the size, not after reading
+    // to the end of the stream.
+    const std::string lying =
+        test::compress(archive_with_header_size(std::uint64_t{1} << 40, std::string(1 << 20, '\0')));
+    tal::imemstream source(lying.data(), lying.size());
+    try {
+        tools::list_archive(source);
+        ADD_FAILURE() << "listed";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code(), make_error_code(payload::compress_errc::unexpected_error));
+        EXPECT_NE(std::string(e.what()).find("header_size 1099511627776 is above the limit of 16777216"),
+                  std::string::npos)
+            << e.what();
+    }
+
+    // Complete and well formed, but for a header one byte over the limit.
+    test::archive_bytes archive;
+    archive.add(L"x.bin", L"<InstallPath>", "data");
+    std::string header = archive.header();
+    header.resize(payload::maximal_header_size + 1, '\0');
+    const auto out = folder.path() / "big.bz2";
+    test::write_file(out, test::compress(archive_with_header_size(payload::maximal_header_size + 1, header.substr(8))
+                                         + "data"));
+    const command_result list = run("list " + q(out));
+    EXPECT_EQ(list.status, 1);
+    EXPECT_NE(list.output.find("is above the limit"), std::string::npos) << list.output;
+    const command_result extract = run("extract " + q(out) + " --install-path " + q(folder.path() / "app"));
+    EXPECT_EQ(extract.status, 1);
+    EXPECT_EQ(extract.output, "error: 7\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "app"));
 }
 
 // The sources as they are, except one whose second reading gives other bytes.

@@ -175,7 +175,8 @@ TEST_F(Installation, FolderAtTheLimitTakesEveryFile)
     }
     EXPECT_TRUE(::PathFileExistsW((chosen + L"\\Lang\\Vantrel.de.dll").c_str()));
     EXPECT_TRUE(::PathFileExistsW((chosen + L"\\Uninstall.ulog").c_str()));
-    EXPECT_EQ(test::registry_text(L"UninstallString"), chosen + L"\\Uninstall.exe");
+    // The folder has a blank: the command is quoted as a whole.
+    EXPECT_EQ(test::registry_text(L"UninstallString"), L"\"" + chosen + L"\\Uninstall.exe\"");
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <set>
 #include <vector>
 
+#include "command_line.h"
 #include "helper_process.h"
 #include "shell_link.h"
 #include "payload/archive_format.h"
@@ -175,7 +176,7 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
         at = next == std::wstring::npos ? at : next;
     }
     EXPECT_EQ(registry_text(L"DisplayName"), L"Vantrel 7.05a");
-    EXPECT_EQ(registry_text(L"UninstallString"), install_folder + L"\\Uninstall.exe");
+    EXPECT_EQ(registry_text(L"UninstallString"), L"\"" + install_folder + L"\\Uninstall.exe\"");
     EXPECT_EQ(registry_text(L"DisplayIcon"), install_folder + L"\\Vantrel.exe,0");
     EXPECT_EQ(registry_text(L"DisplayVersion"), L"7.5.1.1");
     EXPECT_EQ(registry_text(L"Publisher"), L"Marrowin");
@@ -215,11 +216,11 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     w.press_frame(IDCANCEL);
     EXPECT_TRUE(w.ended(10000));
 
-    // The product's uninstaller takes everything away again.
+    // The product's uninstaller, started as the system starts the key's command, takes
+    // everything away again.
     {
-        test::program uninstaller(install_folder + L"\\Uninstall.exe", L"/S");
         DWORD code = 1;
-        ASSERT_TRUE(uninstaller.wait(20000, code));
+        ASSERT_TRUE(test::run_command_line(registry_text(L"UninstallString") + L" /S", 20000, code));
         EXPECT_EQ(code, 0u);
     }
     // The uninstaller's copy removes the newest entries first: the installation folder goes
@@ -323,7 +324,7 @@ TEST_F(Installation, AdvancedModeAnotherFolderAndTheDesktopShortcutAlone)
     const auto [target, working] = test::read_link(shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk");
     EXPECT_EQ(target, chosen + L"\\Vantrel.exe");
     EXPECT_EQ(working, chosen);
-    EXPECT_EQ(registry_text(L"UninstallString"), chosen + L"\\Uninstall.exe");
+    EXPECT_EQ(registry_text(L"UninstallString"), L"\"" + chosen + L"\\Uninstall.exe\"");
 }
 
 TEST_F(Installation, DamagedPayloadWritesNothing)
