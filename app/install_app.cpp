@@ -132,7 +132,7 @@ bool CInstallApp::WaitForRunningProduct()
 bool CInstallApp::UndoInterruptedRuns()
 {
     for (;;) {
-        const interrupted_runs_outcome outcome = undo_interrupted_runs(run_folder_places(), GetProductKeyName());
+        const interrupted_runs_outcome outcome = undo_interrupted_runs();
         if (outcome.failed == 0) {
             if (outcome.undone > 0) {
                 const std::wstring text = FormatLocalizedMessage(MSG_INTERRUPTED_RUN_UNDONE, {GetProductName(true)});

@@ -4,15 +4,11 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
-// A new run folder `name`: below the Windows folder's Temp, where every administrator's next
-// installer looks; below TEMP when that Temp is missing or too long. Empty with `error` set
-// when neither can be named.
+// A new run folder `name`: below the Windows folder's Temp, the machine's own place for it;
+// below TEMP when that Temp is missing or too long. Empty with `error` set when neither can
+// be named.
 std::wstring run_folder_path(const std::wstring& name, DWORD& error);
-
-// The folders that may hold run folders: the Windows folder's Temp, then this user's TEMP.
-std::vector<std::wstring> run_folder_places();
 
 struct interrupted_runs_outcome {
     unsigned undone = 0;
@@ -20,6 +16,8 @@ struct interrupted_runs_outcome {
     DWORD error = ERROR_SUCCESS; // the first failure's
 };
 
-// Undoes every interrupted run below `places`, deletes the folders of runs that completed.
-interrupted_runs_outcome undo_interrupted_runs(const std::vector<std::wstring>& places,
-                                               const std::wstring& product_key_name);
+// Undoes every interrupted run recorded in `register_key` (below HKEY_LOCAL_MACHINE) and
+// deletes what the runs that ended left. Shows nothing: the caller tells the user.
+interrupted_runs_outcome undo_interrupted_runs(const std::wstring& register_key, const std::wstring& product_key_name);
+// The same for this product's runs, wherever any administrator's installer put them.
+interrupted_runs_outcome undo_interrupted_runs();

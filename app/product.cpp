@@ -15,3 +15,8 @@ std::wstring GetProductKeyName()
         name += L" " + std::to_wstring(product_major_version);
     return name;
 }
+
+std::wstring GetRunRegisterKey()
+{
+    return std::wstring(L"Software\\") + product_publisher + L"\\" + GetProductKeyName() + L"\\Installer Runs";
+}

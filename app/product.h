@@ -19,3 +19,7 @@ std::wstring GetProductName(bool nameOnly);
 // The name of the product's Uninstall key and of its folders: the name, then, unless it ends
 // in a digit, a blank and the major version ("Vantrel 7").
 std::wstring GetProductKeyName();
+
+// The key below HKEY_LOCAL_MACHINE that lists the folders of the runs not yet ended
+// ("Software\Marrowin\Vantrel 7\Installer Runs").
+std::wstring GetRunRegisterKey();

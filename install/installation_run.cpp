@@ -19,6 +19,7 @@
 #include "install/uninstall_key.h"
 #include "payload/extract.h"
 #include "state/journal.h"
+#include "state/run_register.h"
 #include "support/language.h"
 #include "support/named_mutex.h"
 #include "support/path.h"
@@ -84,15 +85,25 @@ bool InstallationRun::Run(std::istream& payload)
         FailRun(call_error_text(created, L"CreateDirectory"));
         return false;
     }
+    // Recorded where only administrators write, so that the next installer trusts this folder's
+    // journal should this process die.
+    const std::wstring runs = GetRunRegisterKey();
+    if (const DWORD recorded = record_run_folder(runs, folder); recorded != ERROR_SUCCESS) {
+        ::RemoveDirectoryW(folder.c_str());
+        forget_run_folder(runs, folder);
+        FailRun(call_error_text(recorded, L"RegSetValueEx"));
+        return false;
+    }
     if (const DWORD created = m_journalFile.Create(folder); created != ERROR_SUCCESS) {
         ::RemoveDirectoryW(folder.c_str());
+        forget_run_folder(runs, folder);
         FailRun(call_error_text(created, L"CreateFile"));
         return false;
     }
     m_state.temporary = TemporaryFiles{folder, {}};
     m_state.journal.SetBackupFolder(folder);
     m_state.journal.SetJournalFile(&m_journalFile);
-    tal::scope_guard cleanup([this] {
+    tal::scope_guard cleanup([this, runs, folder] {
         // The run is over: its journal goes before the backups it names.
         m_state.journal.SetJournalFile(nullptr);
         m_journalFile.Remove();
@@ -100,6 +111,9 @@ bool InstallationRun::Run(std::istream& payload)
         m_state.journal.DeleteBackups();
         m_state.journal.SetBackupFolder({});
         RemoveTemporaryFiles(m_state.temporary);
+        // A folder that stays (a file in use) stays recorded: the next installer deletes it.
+        if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
+            forget_run_folder(runs, folder);
     });
     if (!Extract(payload))
         return false;

@@ -1,6 +1,5 @@
 #include "state/run_recovery.h"
 
-#include <aclapi.h>
 #include <shlwapi.h>
 
 #include <list>
@@ -205,68 +204,15 @@ DWORD check_entries(const std::list<JournalEntry>& entries)
     return ERROR_SUCCESS;
 }
 
+// A folder itself, not a link to one.
+bool is_plain_folder(const std::wstring& folder)
+{
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+           && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 } // namespace
-
-// Whether `sid` is the owner this process gives what it creates: Administrators for an
-// elevated administrator under the default policy, which an unelevated process never gets.
-bool is_own_default_owner(PSID sid)
-{
-    HANDLE raw = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw))
-        return false;
-    const tal::unique_handle token(raw);
-    DWORD size = 0;
-    ::GetTokenInformation(token.get(), TokenOwner, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size == 0 || !::GetTokenInformation(token.get(), TokenOwner, buffer.data(), size, &size))
-        return false;
-    return ::EqualSid(reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner, sid) != FALSE;
-}
-
-// Wine keeps no owner on files (every file is its Unix user's) and runs every process as
-// an administrator: there the user's folders are no weaker than an administrator's.
-bool user_owner_is_trusted(PSID sid)
-{
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    if (!ntdll || !::GetProcAddress(ntdll, "wine_get_version"))
-        return false;
-    HANDLE raw = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw))
-        return false;
-    const tal::unique_handle token(raw);
-    DWORD size = 0;
-    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size == 0 || !::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
-        return false;
-    return ::EqualSid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, sid) != FALSE;
-}
-
-bool is_trusted_run_folder(const std::wstring& folder)
-{
-    const tal::unique_hfile handle(::CreateFileW(folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                                 nullptr));
-    if (!handle)
-        return false;
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!::GetFileInformationByHandle(handle.get(), &information)
-        || !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        || (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return false;
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetSecurityInfo(handle.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                          nullptr, &descriptor)
-        != ERROR_SUCCESS)
-        return false;
-    const bool trusted = owner && (::IsWellKnownSid(owner, WinLocalSystemSid)
-                                   || ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid)
-                                   || is_own_default_owner(owner) || user_owner_is_trusted(owner));
-    ::LocalFree(descriptor);
-    return trusted;
-}
 
 bool delete_folder_tree(const std::wstring& folder)
 {
@@ -296,7 +242,7 @@ bool delete_folder_tree(const std::wstring& folder)
 run_recovery recover_run(const std::wstring& folder, const std::wstring& product_key_name, DWORD& error)
 {
     error = ERROR_SUCCESS;
-    if (!is_trusted_run_folder(folder))
+    if (!is_plain_folder(folder))
         return run_recovery::not_a_run;
     std::string bytes;
     {
@@ -306,7 +252,18 @@ run_recovery recover_run(const std::wstring& folder, const std::wstring& product
                                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!journal) {
             const DWORD why = ::GetLastError();
-            return why == ERROR_SHARING_VIOLATION ? run_recovery::live : run_recovery::not_a_run;
+            if (why == ERROR_SHARING_VIOLATION)
+                return run_recovery::live;
+            if (why != ERROR_FILE_NOT_FOUND) {
+                error = why;
+                return run_recovery::failed;
+            }
+            // The journal goes first when a run ends: what is left are its temporary files.
+            if (!delete_folder_tree(folder)) {
+                error = ::GetLastError();
+                return run_recovery::failed;
+            }
+            return run_recovery::ended;
         }
         char buffer[64 * 1024];
         DWORD got = 0;

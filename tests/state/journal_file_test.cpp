@@ -12,9 +12,11 @@
 #include "state/journal.h"
 #include "state/journal_file.h"
 #include "state/run_recovery.h"
+#include "state/run_register.h"
 #include "state_fixture.h"
 #include "support/path.h"
 #include "support/protected_folder.h"
+#include "support/registry.h"
 
 namespace {
 
@@ -172,7 +174,6 @@ protected:
 
 TEST_F(InterruptedRun, IsUndoneFromItsJournalAlone)
 {
-    ASSERT_TRUE(is_trusted_run_folder(run_folder));
     start();
     change();
     ASSERT_NE(tree(), before);
@@ -234,12 +235,60 @@ TEST_F(InterruptedRun, ACommittedRunOnlyLosesItsTemporaryFiles)
     EXPECT_FALSE(::PathFileExistsW(run_folder.c_str()));
 }
 
-TEST_F(InterruptedRun, AFolderWithoutJournalOrNotProtectedIsLeftAlone)
+TEST_F(InterruptedRun, AFolderWithoutJournalLosesWhatItHoldsAndAFileIsNoRun)
 {
+    // The run had ended (its journal goes first) or not yet begun: what it left goes.
+    test::write_text(run_folder + L"\\dxsetup.dll", "a setup file");
     DWORD error = 0;
-    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::not_a_run);
-    EXPECT_TRUE(::PathIsDirectoryW(run_folder.c_str()));
+    EXPECT_EQ(recover_run(run_folder, journal.product_key_name(), error), run_recovery::ended);
+    EXPECT_FALSE(::PathFileExistsW(run_folder.c_str()));
     EXPECT_EQ(recover_run(install + L"\\user.txt", journal.product_key_name(), error), run_recovery::not_a_run);
+    EXPECT_TRUE(::PathFileExistsW((install + L"\\user.txt").c_str()));
+}
+
+// The record of the runs below HKEY_LOCAL_MACHINE: a folder is believed only while it is the
+// very folder that was recorded, and forgetting the last run leaves no key behind.
+TEST(RunRegister, BelievesOnlyTheRecordedFolderAndLeavesNoKeyBehind)
+{
+    const std::wstring top = L"Software\\Vantrel Register Test " + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring key = top + L"\\Product\\Installer Runs";
+    const test::scratch_folder root;
+    const std::wstring first = root / L"marrowin_{first}", second = root / L"marrowin_{second}";
+    ASSERT_EQ(tal::create_protected_folder(first), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(tal::create_protected_folder(second), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(record_run_folder(key, first), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(record_run_folder(key, second), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(record_run_folder(key, root / L"missing"), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    recorded_runs runs = read_recorded_runs(key);
+    EXPECT_EQ(runs.folders, (std::vector<std::wstring>{first, second}));
+    EXPECT_TRUE(runs.gone.empty());
+
+    // Somebody else's folder under the second run's name is not that run's.
+    ASSERT_TRUE(::RemoveDirectoryW(second.c_str()));
+    test::write_text(root / L"placeholder", "keeps the old folder's number taken");
+    ASSERT_TRUE(::CreateDirectoryW(second.c_str(), nullptr));
+    runs = read_recorded_runs(key);
+    EXPECT_EQ(runs.folders, std::vector<std::wstring>{first});
+    EXPECT_EQ(runs.gone, std::vector<std::wstring>{second});
+
+    // A key that holds something else stays; the ones made only for the list go.
+    {
+        const tal::unique_hkey product = tal::create_key(HKEY_LOCAL_MACHINE, (top + L"\\Product").c_str(), KEY_ALL_ACCESS);
+        const DWORD one = 1;
+        ASSERT_EQ(::RegSetValueExW(product.get(), L"Setting", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4),
+                  ERROR_SUCCESS);
+    }
+    forget_run_folder(key, first);
+    EXPECT_TRUE(tal::open_key(HKEY_LOCAL_MACHINE, key.c_str(), KEY_READ));
+    forget_run_folder(key, second);
+    EXPECT_FALSE(tal::open_key(HKEY_LOCAL_MACHINE, key.c_str(), KEY_READ));
+    EXPECT_TRUE(tal::open_key(HKEY_LOCAL_MACHINE, (top + L"\\Product").c_str(), KEY_READ));
+    ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, (top + L"\\Product").c_str());
+    ASSERT_TRUE(tal::open_key(HKEY_LOCAL_MACHINE, top.c_str(), KEY_READ));
+    ASSERT_EQ(record_run_folder(key, first), static_cast<DWORD>(ERROR_SUCCESS));
+    forget_run_folder(key, first);
+    EXPECT_FALSE(tal::open_key(HKEY_LOCAL_MACHINE, top.c_str(), KEY_READ));
+    ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, top.c_str());
 }
 
 } // namespace
