@@ -133,16 +133,13 @@ bool CInstallApp::UndoInterruptedRuns()
 {
     for (;;) {
         const interrupted_runs_outcome outcome = undo_interrupted_runs();
+        const std::wstring text = interrupted_runs_message(outcome);
         if (outcome.failed == 0) {
-            if (outcome.undone > 0) {
-                const std::wstring text = FormatLocalizedMessage(MSG_INTERRUPTED_RUN_UNDONE, {GetProductName(true)});
+            if (!text.empty())
                 tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
-            }
             return true;
         }
         // Installing over a half-undone run would mix two runs: nothing goes on until it is undone.
-        const std::wstring text = FormatLocalizedMessage(MSG_INTERRUPTED_RUN_NOT_UNDONE,
-                                                         {GetProductName(true), tal::system_message_text(outcome.error, 0)});
         if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
             return false;
     }

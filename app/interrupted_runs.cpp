@@ -2,9 +2,12 @@
 
 #include <shlwapi.h>
 
+#include "app/localized_strings.h"
+#include "app/message_keys.h"
 #include "app/product.h"
 #include "state/run_recovery.h"
 #include "state/run_register.h"
+#include "support/error_box.h"
 #include "support/path.h"
 #include "support/temporary_folder.h"
 
@@ -54,4 +57,14 @@ interrupted_runs_outcome undo_interrupted_runs(const std::wstring& register_key,
 interrupted_runs_outcome undo_interrupted_runs()
 {
     return undo_interrupted_runs(GetRunRegisterKey(), GetProductKeyName());
+}
+
+std::wstring interrupted_runs_message(const interrupted_runs_outcome& outcome)
+{
+    if (outcome.failed > 0)
+        return FormatLocalizedMessage(MSG_INTERRUPTED_RUN_NOT_UNDONE,
+                                      {GetProductName(true), tal::system_message_text(outcome.error, 0)});
+    if (outcome.undone > 0)
+        return FormatLocalizedMessage(MSG_INTERRUPTED_RUN_UNDONE, {GetProductName(true)});
+    return {};
 }

@@ -21,3 +21,7 @@ struct interrupted_runs_outcome {
 interrupted_runs_outcome undo_interrupted_runs(const std::wstring& register_key, const std::wstring& product_key_name);
 // The same for this product's runs, wherever any administrator's installer put them.
 interrupted_runs_outcome undo_interrupted_runs();
+
+// The one line that tells the user what became of the interrupted runs, in the current
+// language: that they were undone, or why one was not; empty when there were none.
+std::wstring interrupted_runs_message(const interrupted_runs_outcome& outcome);
