@@ -64,6 +64,68 @@ TEST(Startup, AKilledProductLeavesNoStaleCountBehind)
     ASSERT_TRUE(first.wait(20000, code));
 }
 
+// The stand-in product that the default installer carries, as the build packed it.
+std::wstring stand_in_product()
+{
+    return test::test_folder() + L"..\\..\\sample\\files\\Vantrel.exe";
+}
+
+// Its main window, once the product has started and registered.
+HWND wait_for_product_window(DWORD pid)
+{
+    for (int i = 0; i < 200; ++i) {
+        for (HWND window = ::FindWindowW(L"Vantrel", nullptr); window;
+             window = ::FindWindowExW(nullptr, window, L"Vantrel", nullptr)) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner == pid)
+                return window;
+        }
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+TEST(Startup, AKilledProductAndInstallerLeaveNoStaleCountBehindWhileARunningProductStillCounts)
+{
+    // A third process, not of the family, keeps the counter open: the units of the killed
+    // processes are never given back.
+    test::helper_process keeper(L"registered_instance.exe", L"");
+    {
+        test::program product(stand_in_product());
+        ASSERT_TRUE(wait_for_product_window(product.id()));
+        ASSERT_TRUE(::TerminateProcess(product.handle(), 1));
+        DWORD code = 0;
+        ASSERT_TRUE(product.wait(20000, code));
+    }
+    {
+        test::program killed(installer());
+        ASSERT_TRUE(wait_for_wizard(killed));
+        ASSERT_TRUE(::TerminateProcess(killed.handle(), 1));
+        DWORD code = 0;
+        ASSERT_TRUE(killed.wait(20000, code));
+    }
+    {
+        test::program next(installer());
+        const HWND wizard = wait_for_wizard(next);
+        EXPECT_EQ(test::wait_for_message_box(next.id(), 0), nullptr);
+        ASSERT_TRUE(wizard);
+        leave(wizard, next);
+        DWORD code = 1;
+        ASSERT_TRUE(next.wait(20000, code));
+    }
+    // Beside the stale units, a product that really runs is still to be closed first.
+    test::program product(stand_in_product());
+    ASSERT_TRUE(wait_for_product_window(product.id()));
+    test::program next(installer());
+    const HWND running = test::wait_for_message_box(next.id(), 20000);
+    ASSERT_TRUE(running);
+    EXPECT_EQ(test::message_box_text(running), L"You should close 'Vantrel' before continuing Installation.");
+    test::press(running, IDCANCEL);
+    DWORD code = 1;
+    ASSERT_TRUE(next.wait(20000, code));
+}
+
 TEST(Startup, RunningProductThenSecondInstallerThenRetry)
 {
     auto product = std::make_unique<test::helper_process>(product_program, L"");
