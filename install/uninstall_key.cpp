@@ -50,6 +50,9 @@ bool WriteUninstallKey(InstallJournal& journal, const std::wstring& program, con
     set_number(key, L"NoModify", 1);
     set_number(key, L"NoRepair", 1);
     set_number(key, L"TalLanguage", static_cast<DWORD>(language));
+    // On disk before the log commits the run: a power cut after it must not leave a logged
+    // installation that the system no longer lists.
+    ::RegFlushKey(key);
 
     const bool written = name && uninstall_string;
     journal.CloseEntry(written);

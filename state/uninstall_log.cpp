@@ -108,6 +108,9 @@ bool InstallJournal::WriteLog(const std::wstring& log_path, const std::wstring& 
                 else
                     result = false;
             }
+            // The log is on disk before the record that commits the run to it.
+            if (journal_file_ && result && !::FlushFileBuffers(file.get()))
+                result = false;
             file.reset();
             ::SetFileAttributesW(log_path.c_str(), log_attributes);
         }
