@@ -82,7 +82,7 @@ bool CInstallApp::PrepareTempDir(std::wstring& errorText)
     return true;
 }
 
-bool CInstallApp::CheckTempDir() const
+bool CInstallApp::CheckTempDir()
 {
     DWORD error = ERROR_SUCCESS;
     if (!tal::temporary_path_for(new_temp_dir_name(), error).empty())
@@ -91,8 +91,7 @@ bool CInstallApp::CheckTempDir() const
     const std::wstring folder = tal::system_temporary_folder();
     const std::wstring reason = tal::system_message_text(error, 0);
     const std::wstring text = folder.empty() ? reason : folder + L"\r\n\r\n" + reason;
-    tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
-    return false;
+    return Refuse(EXIT_NO_TEMPORARY_FOLDER, text, MB_OK | MB_ICONERROR);
 }
 
 bool CInstallApp::WaitForRunningProduct()
@@ -102,8 +101,13 @@ bool CInstallApp::WaitForRunningProduct()
         if (running <= 1)
             return true;
         const std::wstring text = FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {GetProductName(true)});
-        if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+        // Without a window nobody can close the product and retry: Cancel is the answer.
+        if (m_options.silent)
+            return Refuse(EXIT_PRODUCT_RUNNING, text, 0);
+        if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY) {
+            m_nProcessExitCode = EXIT_PRODUCT_RUNNING;
             return false;
+        }
     }
 }
 
@@ -115,8 +119,7 @@ bool CInstallApp::DetectPreviousInstallation()
         // The installed version cannot be told: going on could replace a newer product.
         const std::wstring text =
             previous.executable + L"\r\n\r\n" + tal::system_message_text(unreadable_version_reason(previous), 0);
-        tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
-        return false;
+        return Refuse(EXIT_VERSION_UNREADABLE, text, MB_OK | MB_ICONERROR);
     }
     m_nPreviousState = previous.state;
     m_strPreviousVersion = previous.title;
@@ -125,23 +128,43 @@ bool CInstallApp::DetectPreviousInstallation()
     return true;
 }
 
+BOOL CInstallApp::Refuse(int code, const std::wstring& reason, UINT style)
+{
+    m_nProcessExitCode = code;
+    if (m_options.silent)
+        m_silentLog.Write(reason + L"\r\n");
+    else if (!reason.empty())
+        tal::message_box(reason.c_str(), nullptr, style);
+    return FALSE;
+}
+
+int CInstallApp::ExitInstance()
+{
+    return m_nProcessExitCode;
+}
+
 BOOL CInstallApp::InitInstance()
 {
-    if (!tal::windows_version_ok) {
-        tal::show_error(e_unexpected);
+    // First, so that every refusal below knows whether it may show a box.
+    m_options = ParseInstallerCommandLine(m_lpCmdLine ? m_lpCmdLine : L"");
+    if (m_options.silent && !m_options.logFile.empty() && m_silentLog.Open(m_options.logFile) != ERROR_SUCCESS) {
+        m_nProcessExitCode = EXIT_LOG_FILE;
         return FALSE;
     }
-    if (!m_instanceLock.try_acquire()) {
-        tal::show_error(ERROR_BUSY);
-        return FALSE;
-    }
+    if (!tal::windows_version_ok)
+        return Refuse(EXIT_UNSUPPORTED_SYSTEM, tal::error_text(e_unexpected, 0), MB_ICONEXCLAMATION | MB_OK);
+    if (!m_instanceLock.try_acquire())
+        return Refuse(EXIT_ANOTHER_INSTALLER, tal::error_text(ERROR_BUSY, 0), MB_ICONEXCLAMATION | MB_OK);
     CWinApp::InitInstance();
     ChooseStartupLanguage();
-    if (!tal::is_user_admin()) {
-        const std::wstring text = LoadLocalizedString(MSG_NEED_ADMINISTRATOR);
-        tal::message_box(text.c_str(), nullptr, MB_ICONEXCLAMATION);
-        return FALSE;
-    }
+    if (!m_options.badSwitch.empty())
+        return Refuse(EXIT_COMMAND_LINE,
+                      FormatLocalizedMessage(MSG_UNKNOWN_SWITCH, {m_options.badSwitch, installer_switches}),
+                      MB_ICONEXCLAMATION | MB_OK);
+    if (m_options.silent && m_options.language)
+        UseLanguage(*m_options.language);
+    if (!tal::is_user_admin())
+        return Refuse(EXIT_NOT_ADMINISTRATOR, LoadLocalizedString(MSG_NEED_ADMINISTRATOR), MB_ICONEXCLAMATION);
     if (!WaitForRunningProduct())
         return FALSE;
     if (!DetectPreviousInstallation())
@@ -155,6 +178,9 @@ BOOL CInstallApp::InitInstance()
     m_bAdvancedMode = false;
     if (!CheckTempDir())
         return FALSE;
-    RunWizard();
+    if (m_options.silent)
+        m_nProcessExitCode = RunSilent();
+    else
+        RunWizard();
     return FALSE;
 }

@@ -54,4 +54,5 @@ enum MessageKey : unsigned {
     MSG_FOLDER_NOT_FULL_PATH = 1133,
     MSG_FOLDER_TOO_LONG = 1134,
     MSG_MENU_FOLDER_TOO_LONG = 1135,
+    MSG_UNKNOWN_SWITCH = 1136,
 };
