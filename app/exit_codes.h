@@ -1,7 +1,8 @@
 #pragma once
 // The installer's process exit codes. With /S they tell the administrator's tools how the
-// installation ended; the wizard ends with EXIT_INSTALLED once the user closes it, and with the
-// codes of the checks that stop it before it opens. The README lists them: keep both in step.
+// installation ended; the wizard ends with EXIT_INSTALLED or EXIT_WIZARD_CLOSED when the user
+// closes it, and with the codes of the checks that stop it before it opens. The README lists
+// them: keep both in step.
 
 enum InstallerExitCode : int {
     EXIT_INSTALLED = 0,
@@ -18,4 +19,5 @@ enum InstallerExitCode : int {
     EXIT_DAMAGED_PAYLOAD = 11,     // nothing written
     EXIT_INSTALLATION_FAILED = 12, // the copy failed and was undone
     EXIT_STEP_FAILED = 13,         // installed, but a step after the copy failed
+    EXIT_WIZARD_CLOSED = 14,       // the wizard was closed before an installation completed
 };

@@ -100,14 +100,8 @@ bool CInstallApp::WaitForRunningProduct()
         const unsigned running = tal::running_instance_registered() ? tal::running_instance_count() : 0;
         if (running <= 1)
             return true;
-        const std::wstring text = FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {GetProductName(true)});
-        // Without a window nobody can close the product and retry: Cancel is the answer.
-        if (m_options.silent)
-            return Refuse(EXIT_PRODUCT_RUNNING, text, 0);
-        if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY) {
-            m_nProcessExitCode = EXIT_PRODUCT_RUNNING;
+        if (!RetryOrRefuse(EXIT_PRODUCT_RUNNING, FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {GetProductName(true)})))
             return false;
-        }
     }
 }
 
@@ -128,14 +122,30 @@ bool CInstallApp::DetectPreviousInstallation()
     return true;
 }
 
+void CInstallApp::Tell(const std::wstring& text, UINT style)
+{
+    if (m_options.silent)
+        m_silentLog.Write(text + L"\r\n");
+    else if (!text.empty())
+        tal::message_box(text.c_str(), nullptr, style);
+}
+
 BOOL CInstallApp::Refuse(int code, const std::wstring& reason, UINT style)
 {
     m_nProcessExitCode = code;
-    if (m_options.silent)
-        m_silentLog.Write(reason + L"\r\n");
-    else if (!reason.empty())
-        tal::message_box(reason.c_str(), nullptr, style);
+    Tell(reason, style);
     return FALSE;
+}
+
+bool CInstallApp::RetryOrRefuse(int code, const std::wstring& question)
+{
+    // Without a window nobody can put things right and retry: Cancel is the answer.
+    if (m_options.silent)
+        return Refuse(code, question, 0);
+    if (tal::message_box(question.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) == IDRETRY)
+        return true;
+    m_nProcessExitCode = code;
+    return false;
 }
 
 int CInstallApp::ExitInstance()
@@ -143,6 +153,8 @@ int CInstallApp::ExitInstance()
     return m_nProcessExitCode;
 }
 
+// One sequence for the wizard and for /S: every check that would ask or tell the user goes
+// through Tell, Refuse or RetryOrRefuse, which write to the /LOG file instead when silent.
 BOOL CInstallApp::InitInstance()
 {
     // First, so that every refusal below knows whether it may show a box.
@@ -161,7 +173,7 @@ BOOL CInstallApp::InitInstance()
         return Refuse(EXIT_COMMAND_LINE,
                       FormatLocalizedMessage(MSG_UNKNOWN_SWITCH, {m_options.badSwitch, installer_switches}),
                       MB_ICONEXCLAMATION | MB_OK);
-    if (m_options.silent && m_options.language)
+    if (m_options.language)
         UseLanguage(*m_options.language);
     if (!tal::is_user_admin())
         return Refuse(EXIT_NOT_ADMINISTRATOR, LoadLocalizedString(MSG_NEED_ADMINISTRATOR), MB_ICONEXCLAMATION);
@@ -178,9 +190,11 @@ BOOL CInstallApp::InitInstance()
     m_bAdvancedMode = false;
     if (!CheckTempDir())
         return FALSE;
-    if (m_options.silent)
+    if (m_options.silent) {
         m_nProcessExitCode = RunSilent();
-    else
+    } else {
         RunWizard();
+        m_nProcessExitCode = m_bInstalled ? EXIT_INSTALLED : EXIT_WIZARD_CLOSED;
+    }
     return FALSE;
 }

@@ -53,9 +53,13 @@ private:
     bool DetectPreviousInstallation();
     // False, after telling the user, when no run could name a temporary folder.
     bool CheckTempDir();
-    // Ends the startup with `code`: the reason goes to the silent log, or to a message box
-    // with `style` when there is a window. Always FALSE.
+    // `text` in a message box with `style`, or with /S as a line of the /LOG file.
+    void Tell(const std::wstring& text, UINT style);
+    // Ends the startup with `code` after telling `reason` as Tell does. Always FALSE.
     BOOL Refuse(int code, const std::wstring& reason, UINT style);
+    // Asks `question` with Retry and Cancel; true for Retry. Cancel, and /S, which has nobody
+    // to ask, end the startup with `code`.
+    bool RetryOrRefuse(int code, const std::wstring& question);
 
     int m_nProcessExitCode = EXIT_INSTALLED;
 };

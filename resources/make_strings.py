@@ -3,7 +3,7 @@
 the seventeen languages. Run it after a change; the generated file is committed."""
 import os
 
-KEYS = list(range(0, 19)) + list(range(100, 116)) + list(range(117, 128)) + [129, 131] + list(range(132, 137))
+KEYS = list(range(0, 19)) + list(range(100, 116)) + list(range(117, 128)) + [129, 131] + list(range(132, 136)) + [138]
 BUTTONS = {1, 2, 4, 5, 6, 7, 8}
 
 FRENCH = {
@@ -35,7 +35,7 @@ FRENCH = {
     133: "Veuillez saisir le chemin complet d'un dossier, par exemple C:\\Programmes\\Vantrel ou \\\\serveur\\partage\\Vantrel.",
     134: "Le dossier d'installation est trop long pour les fichiers qui y seront installés. Choisissez un dossier de %1 caractères au plus.",
     135: "Le dossier du menu Démarrer est trop long pour les raccourcis qui y seront créés. Choisissez un dossier de %1 caractères au plus.",
-    136: "L'installeur ne connaît pas l'option %1.\r\n\r\nOptions\u00a0: %2",
+    138: "L'installeur ne connaît pas l'option %1.\r\n\r\nOptions\u00a0: %2",
 }
 
 ENGLISH = {
@@ -62,7 +62,7 @@ ENGLISH = {
     133: "Please enter the full path of a folder, such as C:\\Programs\\Vantrel or \\\\server\\share\\Vantrel.",
     134: "The installation folder is too long for the files installed in it. Please choose a folder of no more than %1 characters.",
     135: "The Start menu folder is too long for the shortcuts created in it. Please choose a folder of no more than %1 characters.",
-    136: "The installer does not know the switch %1.\r\n\r\nSwitches: %2",
+    138: "The installer does not know the switch %1.\r\n\r\nSwitches: %2",
 }
 
 GERMAN = {
@@ -92,7 +92,7 @@ GERMAN = {
     133: "Bitte geben Sie den vollständigen Pfad eines Ordners ein, zum Beispiel C:\\Programme\\Vantrel oder \\\\Server\\Freigabe\\Vantrel.",
     134: "Der Installationsordner ist zu lang für die darin installierten Dateien. Bitte wählen Sie einen Ordner mit höchstens %1 Zeichen.",
     135: "Der Startmenüordner ist zu lang für die darin erstellten Verknüpfungen. Bitte wählen Sie einen Ordner mit höchstens %1 Zeichen.",
-    136: "Das Installationsprogramm kennt den Schalter %1 nicht.\r\n\r\nSchalter: %2",
+    138: "Das Installationsprogramm kennt den Schalter %1 nicht.\r\n\r\nSchalter: %2",
 }
 
 SPANISH = {
@@ -121,7 +121,7 @@ SPANISH = {
     133: "Escriba la ruta completa de una carpeta, por ejemplo C:\\Programas\\Vantrel o \\\\servidor\\recurso\\Vantrel.",
     134: "La carpeta de instalación es demasiado larga para los archivos que se instalarán en ella. Elija una carpeta de %1 caracteres como máximo.",
     135: "La carpeta del menú Inicio es demasiado larga para los accesos directos que se crearán en ella. Elija una carpeta de %1 caracteres como máximo.",
-    136: "El instalador no reconoce la opción %1.\r\n\r\nOpciones: %2",
+    138: "El instalador no reconoce la opción %1.\r\n\r\nOpciones: %2",
 }
 
 PORTUGUESE = {
@@ -149,7 +149,7 @@ PORTUGUESE = {
     133: "Introduza o caminho completo de uma pasta, por exemplo C:\\Programas\\Vantrel ou \\\\servidor\\partilha\\Vantrel.",
     134: "A pasta de instalação é demasiado longa para os ficheiros que nela serão instalados. Escolha uma pasta com no máximo %1 caracteres.",
     135: "A pasta do menu Iniciar é demasiado longa para os atalhos que nela serão criados. Escolha uma pasta com no máximo %1 caracteres.",
-    136: "O instalador não reconhece a opção %1.\r\n\r\nOpções: %2",
+    138: "O instalador não reconhece a opção %1.\r\n\r\nOpções: %2",
 }
 
 TURKISH = {
@@ -177,7 +177,7 @@ TURKISH = {
     133: "Bir klasörün tam yolunu girin, örneğin C:\\Programlar\\Vantrel veya \\\\sunucu\\paylaşım\\Vantrel.",
     134: "Kurulum klasörü, içine kurulacak dosyalar için çok uzun. En fazla %1 karakterlik bir klasör seçin.",
     135: "Başlat menüsü klasörü, içinde oluşturulacak kısayollar için çok uzun. En fazla %1 karakterlik bir klasör seçin.",
-    136: "Kurulum programı %1 seçeneğini tanımıyor.\r\n\r\nSeçenekler: %2",
+    138: "Kurulum programı %1 seçeneğini tanımıyor.\r\n\r\nSeçenekler: %2",
 }
 
 ROMANIAN = {
@@ -205,7 +205,7 @@ ROMANIAN = {
     133: "Introduceți calea completă a unui dosar, de exemplu C:\\Programe\\Vantrel sau \\\\server\\partajare\\Vantrel.",
     134: "Dosarul de instalare este prea lung pentru fișierele care vor fi instalate în el. Alegeți un dosar de cel mult %1 caractere.",
     135: "Dosarul din meniul Start este prea lung pentru comenzile rapide care vor fi create în el. Alegeți un dosar de cel mult %1 caractere.",
-    136: "Programul de instalare nu recunoaște opțiunea %1.\r\n\r\nOpțiuni: %2",
+    138: "Programul de instalare nu recunoaște opțiunea %1.\r\n\r\nOpțiuni: %2",
 }
 
 ITALIAN = {
@@ -235,7 +235,7 @@ ITALIAN = {
     133: "Immettere il percorso completo di una cartella, ad esempio C:\\Programmi\\Vantrel o \\\\server\\condivisione\\Vantrel.",
     134: "La cartella di installazione è troppo lunga per i file che vi saranno installati. Scegliere una cartella di al massimo %1 caratteri.",
     135: "La cartella del menu Start è troppo lunga per i collegamenti che vi saranno creati. Scegliere una cartella di al massimo %1 caratteri.",
-    136: "Il programma di installazione non riconosce l'opzione %1.\r\n\r\nOpzioni: %2",
+    138: "Il programma di installazione non riconosce l'opzione %1.\r\n\r\nOpzioni: %2",
 }
 
 # Only the button words of these blocks are translated.
