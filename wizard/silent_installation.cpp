@@ -81,8 +81,9 @@ int RunSilentInstallation(CInstallApp& app)
         report.AppendFailureReason();
         return is_damaged_payload(run.Failure()) ? EXIT_DAMAGED_PAYLOAD : EXIT_INSTALLATION_FAILED;
     } catch (const std::exception&) {
-        // No payload resource at all: this installer is damaged.
+        // Nothing the engine or a step reports escapes the run; what does is unexpected, and
+        // the run's guards have undone its copy on the way out.
         append_line(report, FormatLocalizedMessage(MSG_INSTALLATION_FAILED, {L"7"}));
-        return EXIT_DAMAGED_PAYLOAD;
+        return EXIT_INSTALLATION_FAILED;
     }
 }

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -228,14 +227,8 @@ bool temporary_folder_left()
 
 class SilentInstallation : public test::Installation {
 protected:
+    // The fixture takes the test's own folder away with the product's.
     SilentInstallation() { install_folder = tests_root; }
-
-    void TearDown() override
-    {
-        Installation::TearDown();
-        remove_tree(shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin");
-    }
-    static void remove_tree(const std::wstring& folder) { test::remove_tree(folder); }
 
     test::scratch_folder logs;
     const std::wstring log_file = logs / L"silent install.log";
