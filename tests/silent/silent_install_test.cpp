@@ -457,6 +457,24 @@ TEST_F(SilentInstallation, ExtractionFailureIsUndone)
     EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
 }
 
+TEST_F(SilentInstallation, AStepAfterTheCopyFailsAndTheProductStaysInstalled)
+{
+    // A file where the Start-menu folder goes: the shortcuts cannot be made, the rest can.
+    const std::wstring programs = shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin";
+    ASSERT_TRUE(::CreateDirectoryW(programs.c_str(), nullptr));
+    test::write_text(menu, "not a folder");
+    const std::wstring folder = tests_root + L"\\Steps";
+    const silent_run run = run_installer(L"/S /LOG=\"" + log_file + L"\" /D=" + folder);
+    EXPECT_EQ(run.code, static_cast<DWORD>(EXIT_STEP_FAILED));
+    EXPECT_TRUE(run.windows.empty()) << windows_text(run);
+    const std::vector<std::wstring> lines = lines_of(read_log(log_file));
+    EXPECT_TRUE(contains(lines, L"Shortcuts Creation...Failed")) << test::narrow(read_log(log_file));
+    EXPECT_TRUE(contains(lines, L"Registry Data Writing...OK"));
+    EXPECT_EQ(lines.back(), L"Installation Data Writing...OK");
+    EXPECT_TRUE(::PathFileExistsW((folder + L"\\Vantrel.exe").c_str()));
+    EXPECT_EQ(registry_text(L"DisplayName"), L"Vantrel 7.05a");
+}
+
 TEST_F(SilentInstallation, RefusedFolders)
 {
     const std::wstring too_long = tests_root + L"\\" + std::wstring(230, L'x');
