@@ -258,7 +258,7 @@ TEST_F(SilentInstallation, FreshIntoAFolderWithBlanksWithoutAnyWindowThenUninsta
     const std::vector<std::wstring> tail(lines.end() - 4, lines.end());
     EXPECT_EQ(tail, (std::vector<std::wstring>{L"Shortcuts Creation...OK", L"Mise \u00e0 jour de DirectX...OK",
                                                 L"Registry Data Writing...OK", L"Installation Data Writing...OK"}));
-    // 54 entries, of which every one but none is copied on a fresh installation.
+    // A fresh installation copies every one of the payload's 54 entries.
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::wstring& line) { return line.rfind(L"Copying File  ", 0) == 0; }),
               54);
