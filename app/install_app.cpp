@@ -100,7 +100,7 @@ bool CInstallApp::PrepareTempDir(std::wstring& errorText)
     return true;
 }
 
-bool CInstallApp::CheckTempDir() const
+bool CInstallApp::CheckTempDir()
 {
     DWORD error = ERROR_SUCCESS;
     if (!run_folder_path(new_temp_dir_name(), error).empty())
@@ -109,8 +109,7 @@ bool CInstallApp::CheckTempDir() const
     const std::wstring folder = tal::system_temporary_folder();
     const std::wstring reason = tal::system_message_text(error, 0);
     const std::wstring text = folder.empty() ? reason : folder + L"\r\n\r\n" + reason;
-    tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
-    return false;
+    return Refuse(EXIT_NO_TEMPORARY_FOLDER, text, MB_OK | MB_ICONERROR);
 }
 
 bool CInstallApp::WaitForRunningProduct()
@@ -123,8 +122,7 @@ bool CInstallApp::WaitForRunningProduct()
         // alive the count is stale, and nothing is to be closed.
         if (!product_family_process_alive(own_image_name()))
             return true;
-        const std::wstring text = FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {GetProductName(true)});
-        if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+        if (!RetryOrRefuse(EXIT_PRODUCT_RUNNING, FormatLocalizedMessage(MSG_CLOSE_PRODUCT, {GetProductName(true)})))
             return false;
     }
 }
@@ -136,11 +134,11 @@ bool CInstallApp::UndoInterruptedRuns()
         const std::wstring text = interrupted_runs_message(outcome);
         if (outcome.failed == 0) {
             if (!text.empty())
-                tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
+                Tell(text, MB_OK | MB_ICONINFORMATION);
             return true;
         }
         // Installing over a half-undone run would mix two runs: nothing goes on until it is undone.
-        if (tal::message_box(text.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+        if (!RetryOrRefuse(EXIT_INTERRUPTED_RUN_NOT_UNDONE, text))
             return false;
     }
 }
@@ -153,8 +151,7 @@ bool CInstallApp::DetectPreviousInstallation()
         // The installed version cannot be told: going on could replace a newer product.
         const std::wstring text =
             previous.executable + L"\r\n\r\n" + tal::system_message_text(unreadable_version_reason(previous), 0);
-        tal::message_box(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
-        return false;
+        return Refuse(EXIT_VERSION_UNREADABLE, text, MB_OK | MB_ICONERROR);
     }
     m_nPreviousState = previous.state;
     m_strPreviousVersion = previous.title;
@@ -163,23 +160,61 @@ bool CInstallApp::DetectPreviousInstallation()
     return true;
 }
 
+void CInstallApp::Tell(const std::wstring& text, UINT style)
+{
+    if (m_options.silent)
+        m_silentLog.Write(text + L"\r\n");
+    else if (!text.empty())
+        tal::message_box(text.c_str(), nullptr, style);
+}
+
+BOOL CInstallApp::Refuse(int code, const std::wstring& reason, UINT style)
+{
+    m_nProcessExitCode = code;
+    Tell(reason, style);
+    return FALSE;
+}
+
+bool CInstallApp::RetryOrRefuse(int code, const std::wstring& question)
+{
+    // Without a window nobody can put things right and retry: Cancel is the answer.
+    if (m_options.silent)
+        return Refuse(code, question, 0);
+    if (tal::message_box(question.c_str(), nullptr, MB_RETRYCANCEL | MB_ICONEXCLAMATION) == IDRETRY)
+        return true;
+    m_nProcessExitCode = code;
+    return false;
+}
+
+int CInstallApp::ExitInstance()
+{
+    return m_nProcessExitCode;
+}
+
+// One sequence for the wizard and for /S: every check that would ask or tell the user goes
+// through Tell, Refuse or RetryOrRefuse, which write to the /LOG file instead when silent.
 BOOL CInstallApp::InitInstance()
 {
-    if (!tal::windows_version_ok) {
-        tal::show_error(e_unexpected);
+    // First, so that every refusal below knows whether it may show a box.
+    m_options = ParseInstallerCommandLine(m_lpCmdLine ? m_lpCmdLine : L"");
+    if (m_options.silent && !m_options.logFile.empty() && m_silentLog.Open(m_options.logFile) != ERROR_SUCCESS) {
+        m_nProcessExitCode = EXIT_LOG_FILE;
         return FALSE;
     }
-    if (!m_instanceLock.try_acquire()) {
-        tal::show_error(ERROR_BUSY);
-        return FALSE;
-    }
+    if (!tal::windows_version_ok)
+        return Refuse(EXIT_UNSUPPORTED_SYSTEM, tal::error_text(e_unexpected, 0), MB_ICONEXCLAMATION | MB_OK);
+    if (!m_instanceLock.try_acquire())
+        return Refuse(EXIT_ANOTHER_INSTALLER, tal::error_text(ERROR_BUSY, 0), MB_ICONEXCLAMATION | MB_OK);
     CWinApp::InitInstance();
     ChooseStartupLanguage();
-    if (!tal::is_user_admin()) {
-        const std::wstring text = LoadLocalizedString(MSG_NEED_ADMINISTRATOR);
-        tal::message_box(text.c_str(), nullptr, MB_ICONEXCLAMATION);
-        return FALSE;
-    }
+    if (!m_options.badSwitch.empty())
+        return Refuse(EXIT_COMMAND_LINE,
+                      FormatLocalizedMessage(MSG_UNKNOWN_SWITCH, {m_options.badSwitch, installer_switches}),
+                      MB_ICONEXCLAMATION | MB_OK);
+    if (m_options.language)
+        UseLanguage(*m_options.language);
+    if (!tal::is_user_admin())
+        return Refuse(EXIT_NOT_ADMINISTRATOR, LoadLocalizedString(MSG_NEED_ADMINISTRATOR), MB_ICONEXCLAMATION);
     if (!WaitForRunningProduct())
         return FALSE;
     if (!UndoInterruptedRuns())
@@ -195,6 +230,11 @@ BOOL CInstallApp::InitInstance()
     m_bAdvancedMode = false;
     if (!CheckTempDir())
         return FALSE;
-    RunWizard();
+    if (m_options.silent) {
+        m_nProcessExitCode = RunSilent();
+    } else {
+        RunWizard();
+        m_nProcessExitCode = m_bInstalled ? EXIT_INSTALLED : EXIT_WIZARD_CLOSED;
+    }
     return FALSE;
 }

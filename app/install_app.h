@@ -3,6 +3,9 @@
 // and the installation run consumes.
 #include <string>
 
+#include "app/command_line.h"
+#include "app/exit_codes.h"
+#include "app/installation_log_file.h"
 #include "framework/winapp.h"
 #include "state/journal.h"
 #include "support/named_mutex.h"
@@ -13,6 +16,8 @@ public:
 
     // The startup sequence; always FALSE, so the process ends when it returns.
     BOOL InitInstance() override;
+    // The process's exit code (an InstallerExitCode).
+    int ExitInstance() override;
 
     // The previous-installation state; with a pointer, the installed title for states 2 and -1.
     int GetPreviousState(std::wstring* previousVersion = nullptr) const;
@@ -33,10 +38,15 @@ public:
     // The journal of the run; before it, what the previous installation's log said.
     InstallJournal m_previousLog;
     bool m_bInstalled = false;
+    // The switches the installer was started with; with /S, the log file they name.
+    InstallerOptions m_options;
+    InstallationLogFile m_silentLog;
 
 protected:
     // Steps 11 and 12: the wizard, run modally; nothing here, the wizard's application adds it.
     virtual void RunWizard() {}
+    // The installation without a window (/S), once the checks have passed; its exit code.
+    virtual int RunSilent() { return EXIT_INSTALLATION_FAILED; }
 
 private:
     bool WaitForRunningProduct();
@@ -45,7 +55,16 @@ private:
     bool UndoInterruptedRuns();
     bool DetectPreviousInstallation();
     // False, after telling the user, when no run could name a temporary folder.
-    bool CheckTempDir() const;
+    bool CheckTempDir();
+    // `text` in a message box with `style`, or with /S as a line of the /LOG file.
+    void Tell(const std::wstring& text, UINT style);
+    // Ends the startup with `code` after telling `reason` as Tell does. Always FALSE.
+    BOOL Refuse(int code, const std::wstring& reason, UINT style);
+    // Asks `question` with Retry and Cancel; true for Retry. Cancel, and /S, which has nobody
+    // to ask, end the startup with `code`.
+    bool RetryOrRefuse(int code, const std::wstring& question);
+
+    int m_nProcessExitCode = EXIT_INSTALLED;
 };
 
 CInstallApp& GetInstallApp();

@@ -69,6 +69,12 @@ void ChangeLanguage(int index)
         refresh_hook()();
 }
 
+void UseLanguage(int index)
+{
+    tal::set_language(index);
+    rebuild_application_name();
+}
+
 void SetLanguageRefreshHook(std::function<void()> hook)
 {
     refresh_hook() = std::move(hook);

@@ -13,6 +13,10 @@ void ChooseStartupLanguage();
 // (message 1129) and the installer goes on in English while the product language stays.
 void ChangeLanguage(int index);
 
+// The language the administrator named (/LANG): it replaces the startup choice without a box;
+// a language without installer translation speaks English as on the start page.
+void UseLanguage(int index);
+
 // Called after the language changed, to refresh every text the wizard shows.
 void SetLanguageRefreshHook(std::function<void()> hook);
 

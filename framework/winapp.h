@@ -37,6 +37,9 @@ public:
     std::wstring m_strAppName; // caption of the application's message boxes
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
+    // The command line after the program's name, as the entry point received it; never null
+    // once InitInstance runs.
+    PWSTR m_lpCmdLine = nullptr;
 
 private:
     int m_nModelessDisabled = 0;

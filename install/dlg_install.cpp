@@ -8,6 +8,7 @@
 #include "app/localized_strings.h"
 #include "app/message_keys.h"
 #include "app/product.h"
+#include "install/application_settings.h"
 #include "install/installation_run.h"
 #include "payload/payload_resource.h"
 #include "resources/resource_ids.h"
@@ -42,16 +43,8 @@ void CDlgInstall::DoDataExchange(CDataExchange* pDX)
 
 void CDlgInstall::WriteSummary()
 {
-    const CInstallApp& app = GetInstallApp();
     ::SetWindowTextW(m_log.m_hWnd, L"");
-    AppendLog(FormatLocalizedMessage(MSG_INSTALLATION_OF, {GetProductName(false)}) + L"\r\n", false);
-    AppendLog(LoadLocalizedString(MSG_OPTIONS), true);
-    AppendLog(FormatLocalizedMessage(MSG_OPTION_FOLDER, {tal::quote_spaces(app.m_strInstallDir)}) + L"\r\n", false);
-    if (app.m_bMenuShortcut)
-        AppendLog(FormatLocalizedMessage(MSG_OPTION_MENU_SHORTCUT, {tal::quote_spaces(app.m_strStartMenuDir)}) + L"\r\n",
-                  false);
-    if (app.m_bDesktopShortcut)
-        AppendLog(LoadLocalizedString(MSG_OPTION_DESKTOP_SHORTCUT) + L"\r\n", false);
+    AppendSummary(*this, ApplicationSettings(GetInstallApp(), m_hWnd));
     while (::SendMessageW(m_log.m_hWnd, EM_GETFIRSTVISIBLELINE, 0, 0) != 0)
         ::SendMessageW(m_log.m_hWnd, EM_LINESCROLL, 0, -1);
 }
@@ -108,22 +101,9 @@ void CDlgInstall::SetProgress(int percent)
 bool CDlgInstall::RunInstallation()
 {
     CInstallApp& app = GetInstallApp();
-    InstallationSettings settings;
-    settings.installFolder = app.m_strInstallDir;
-    settings.startMenuFolder = app.m_strStartMenuDir;
-    settings.menuShortcut = app.m_bMenuShortcut;
-    settings.desktopShortcut = app.m_bDesktopShortcut;
-    settings.previousState = app.m_nPreviousState;
-    settings.nameTemporaryFolder = [&app](std::wstring& folder, std::wstring& errorText) {
-        if (!app.PrepareTempDir(errorText))
-            return false;
-        folder = app.m_strTempDir;
-        return true;
-    };
-    settings.owner = m_hWnd;
     const CWaitCursor wait;
     tal::imemstream payload = payload::open_payload(tal::language_module());
-    InstallationRun run(std::move(settings), app.m_previousLog, app.m_instanceLock, *this);
+    InstallationRun run(ApplicationSettings(app, m_hWnd), app.m_previousLog, app.m_instanceLock, *this);
     return run.Run(payload);
 }
 

@@ -188,6 +188,7 @@ result ExtractionCallback::OnProgress(std::uint64_t done, std::uint64_t total)
 
 result ExtractionCallback::OnError(const std::error_code& code)
 {
+    m_state.failure = code;
     InstallJournal& journal = m_state.journal;
     if (journal.entry_open)
         journal.CloseEntry(false);

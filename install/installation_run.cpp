@@ -183,6 +183,7 @@ void InstallationRun::BeginLine(unsigned key)
 
 void InstallationRun::EndLine(bool succeeded)
 {
+    m_everyStepSucceeded = m_everyStepSucceeded && succeeded;
     m_report.AppendLog(StepOutcome(succeeded), false);
     m_lineOpen = false;
 }

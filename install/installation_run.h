@@ -4,6 +4,7 @@
 // It reports through an InstallationReport and needs no window.
 #include <istream>
 #include <string>
+#include <system_error>
 
 #include "install/installation_report.h"
 #include "install/run_state.h"
@@ -22,6 +23,12 @@ public:
     // The whole run over the archive `payload`. True when the product's files were installed;
     // the steps after the extraction never change that, their failures are "Failed" lines.
     bool Run(std::istream& payload);
+
+    // After a failed run: the engine's reason, or an empty code when the run failed before
+    // the extraction or outside the engine.
+    const std::error_code& Failure() const noexcept { return m_state.failure; }
+    // After a run: false when a step after the extraction ended its line with "Failed".
+    bool EveryStepSucceeded() const noexcept { return m_everyStepSucceeded; }
 
 private:
     bool Extract(std::istream& payload);
@@ -47,4 +54,5 @@ private:
     tal::named_mutex& m_lock;
     InstallationReport& m_report;
     bool m_lineOpen = false;
+    bool m_everyStepSucceeded = true;
 };

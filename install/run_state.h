@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "install/temporary_files.h"
@@ -35,4 +36,6 @@ struct RunState {
     // Where the payload's main program and uninstaller went; empty until extracted.
     std::wstring programPath;
     std::wstring uninstallerPath;
+    // The engine's reason when the extraction failed; empty otherwise.
+    std::error_code failure;
 };

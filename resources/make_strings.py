@@ -3,7 +3,7 @@
 the seventeen languages. Run it after a change; the generated file is committed."""
 import os
 
-KEYS = list(range(0, 19)) + list(range(100, 116)) + list(range(117, 128)) + [129, 131] + list(range(132, 138))
+KEYS = list(range(0, 19)) + list(range(100, 116)) + list(range(117, 128)) + [129, 131] + list(range(132, 139))
 BUTTONS = {1, 2, 4, 5, 6, 7, 8}
 
 FRENCH = {
@@ -37,6 +37,7 @@ FRENCH = {
     135: "Le dossier du menu Démarrer est trop long pour les raccourcis qui y seront créés. Choisissez un dossier de %1 caractères au plus.",
     136: "Une installation de '%1' interrompue avant sa fin a été annulée : l'ordinateur est revenu à l'état d'avant.",
     137: "Une installation de '%1' interrompue avant sa fin n'a pas pu être annulée :\r\n%2\r\nFermez les programmes qui utilisent ses fichiers, puis réessayez.",
+    138: "L'installeur ne connaît pas l'option %1.\r\n\r\nOptions\u00a0: %2",
 }
 
 ENGLISH = {
@@ -65,6 +66,7 @@ ENGLISH = {
     135: "The Start menu folder is too long for the shortcuts created in it. Please choose a folder of no more than %1 characters.",
     136: "An installation of '%1' that was interrupted before its end has been undone: the computer is as it was before.",
     137: "An installation of '%1' that was interrupted before its end could not be undone:\r\n%2\r\nClose the programs that use its files, then retry.",
+    138: "The installer does not know the switch %1.\r\n\r\nSwitches: %2",
 }
 
 GERMAN = {
@@ -96,6 +98,7 @@ GERMAN = {
     135: "Der Startmenüordner ist zu lang für die darin erstellten Verknüpfungen. Bitte wählen Sie einen Ordner mit höchstens %1 Zeichen.",
     136: "Eine vor ihrem Ende unterbrochene Installation von '%1' wurde rückgängig gemacht: Der Computer ist wieder wie zuvor.",
     137: "Eine vor ihrem Ende unterbrochene Installation von '%1' konnte nicht rückgängig gemacht werden:\r\n%2\r\nSchließen Sie die Programme, die ihre Dateien verwenden, und wiederholen Sie den Vorgang.",
+    138: "Das Installationsprogramm kennt den Schalter %1 nicht.\r\n\r\nSchalter: %2",
 }
 
 SPANISH = {
@@ -126,6 +129,7 @@ SPANISH = {
     135: "La carpeta del menú Inicio es demasiado larga para los accesos directos que se crearán en ella. Elija una carpeta de %1 caracteres como máximo.",
     136: "Se ha deshecho una instalación de '%1' interrumpida antes de terminar: el equipo ha vuelto a su estado anterior.",
     137: "No se ha podido deshacer una instalación de '%1' interrumpida antes de terminar:\r\n%2\r\nCierre los programas que usan sus archivos y vuelva a intentarlo.",
+    138: "El instalador no reconoce la opción %1.\r\n\r\nOpciones: %2",
 }
 
 PORTUGUESE = {
@@ -155,6 +159,7 @@ PORTUGUESE = {
     135: "A pasta do menu Iniciar é demasiado longa para os atalhos que nela serão criados. Escolha uma pasta com no máximo %1 caracteres.",
     136: "Uma instalação de '%1' interrompida antes do fim foi anulada: o computador voltou ao estado anterior.",
     137: "Não foi possível anular uma instalação de '%1' interrompida antes do fim:\r\n%2\r\nFeche os programas que utilizam os seus ficheiros e tente novamente.",
+    138: "O instalador não reconhece a opção %1.\r\n\r\nOpções: %2",
 }
 
 TURKISH = {
@@ -184,6 +189,7 @@ TURKISH = {
     135: "Başlat menüsü klasörü, içinde oluşturulacak kısayollar için çok uzun. En fazla %1 karakterlik bir klasör seçin.",
     136: "Tamamlanmadan kesilen bir '%1' kurulumu geri alındı: bilgisayar önceki durumuna döndü.",
     137: "Tamamlanmadan kesilen bir '%1' kurulumu geri alınamadı:\r\n%2\r\nDosyalarını kullanan programları kapatıp yeniden deneyin.",
+    138: "Kurulum programı %1 seçeneğini tanımıyor.\r\n\r\nSeçenekler: %2",
 }
 
 ROMANIAN = {
@@ -213,6 +219,7 @@ ROMANIAN = {
     135: "Dosarul din meniul Start este prea lung pentru comenzile rapide care vor fi create în el. Alegeți un dosar de cel mult %1 caractere.",
     136: "O instalare a '%1' întreruptă înainte de final a fost anulată: computerul este din nou ca înainte.",
     137: "O instalare a '%1' întreruptă înainte de final nu a putut fi anulată:\r\n%2\r\nÎnchideți programele care îi folosesc fișierele, apoi reîncercați.",
+    138: "Programul de instalare nu recunoaște opțiunea %1.\r\n\r\nOpțiuni: %2",
 }
 
 ITALIAN = {
@@ -244,6 +251,7 @@ ITALIAN = {
     135: "La cartella del menu Start è troppo lunga per i collegamenti che vi saranno creati. Scegliere una cartella di al massimo %1 caratteri.",
     136: "Un'installazione di '%1' interrotta prima della fine è stata annullata: il computer è tornato com'era prima.",
     137: "Non è stato possibile annullare un'installazione di '%1' interrotta prima della fine:\r\n%2\r\nChiudere i programmi che usano i suoi file, poi riprovare.",
+    138: "Il programma di installazione non riconosce l'opzione %1.\r\n\r\nOpzioni: %2",
 }
 
 # Only the button words of these blocks are translated.

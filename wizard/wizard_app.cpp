@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "wizard/install_dlg.h"
+#include "wizard/silent_installation.h"
 
 void CWizardApp::RunWizard()
 {
@@ -15,4 +16,9 @@ void CWizardApp::RunWizard()
     m_pMainWnd = &frame;
     frame.DoModal();
     m_pMainWnd = nullptr;
+}
+
+int CWizardApp::RunSilent()
+{
+    return RunSilentInstallation(*this);
 }

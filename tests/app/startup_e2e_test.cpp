@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/exit_codes.h"
 #include "helper_process.h"
 #include "holders/handles.h"
 #include "resources/resource_ids.h"
@@ -43,7 +44,7 @@ TEST(Startup, ChecksPassThenTheWizardOpens)
     leave(wizard, first);
     DWORD code = 1;
     ASSERT_TRUE(first.wait(20000, code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(code, static_cast<DWORD>(EXIT_WIZARD_CLOSED));
 }
 
 TEST(Startup, AKilledProductLeavesNoStaleCountBehind)
@@ -167,7 +168,7 @@ TEST(Startup, RunningProductThenSecondInstallerThenRetry)
     leave(wizard, first);
     DWORD code = 1;
     ASSERT_TRUE(first.wait(20000, code));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(code, static_cast<DWORD>(EXIT_WIZARD_CLOSED));
 }
 
 TEST(Startup, CancelWhileTheProductRunsEnds)
@@ -179,6 +180,7 @@ TEST(Startup, CancelWhileTheProductRunsEnds)
     test::press(running, IDCANCEL);
     DWORD code = 1;
     ASSERT_TRUE(installer_process.wait(20000, code));
+    EXPECT_EQ(code, static_cast<DWORD>(EXIT_PRODUCT_RUNNING));
     EXPECT_EQ(test::wait_for_message_box(installer_process.id(), 0), nullptr);
 }
 

@@ -34,6 +34,7 @@ const std::vector<unsigned> keys = [] {
     k.push_back(MSG_DIRECTX_UPDATE);
     for (unsigned i = MSG_TOO_MANY_CHARACTERS; i <= MSG_INTERRUPTED_RUN_NOT_UNDONE; ++i)
         k.push_back(i);
+    k.push_back(MSG_UNKNOWN_SWITCH);
     return k;
 }();
 

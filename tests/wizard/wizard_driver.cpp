@@ -18,7 +18,8 @@ void settle()
     ::Sleep(150);
 }
 
-wizard::wizard(const std::wstring& installer) : program_(std::make_unique<program>(installer))
+wizard::wizard(const std::wstring& installer, const std::wstring& arguments)
+    : program_(std::make_unique<program>(installer, arguments))
 {
     frame_ = wait_for_dialog(program_->id(), IDC_SIDE_BACKGROUND, 20000);
     if (!frame_)
@@ -98,6 +99,11 @@ bool wizard::wait_page(int index) const
 bool wizard::ended(DWORD ms)
 {
     DWORD code = 0;
+    return ended(ms, code);
+}
+
+bool wizard::ended(DWORD ms, DWORD& code)
+{
     return program_->wait(ms, code);
 }
 

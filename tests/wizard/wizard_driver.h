@@ -13,8 +13,8 @@ std::wstring installer_path();
 
 class wizard {
 public:
-    // Starts `installer` (the built one by default) and waits for its wizard.
-    explicit wizard(const std::wstring& installer = installer_path());
+    // Starts `installer` (the built one by default) with `arguments` and waits for its wizard.
+    explicit wizard(const std::wstring& installer = installer_path(), const std::wstring& arguments = L"");
     ~wizard();
 
     HWND frame() const { return frame_; }
@@ -35,6 +35,8 @@ public:
     // Waits until the page index is `index`; false after a few seconds.
     bool wait_page(int index) const;
     bool ended(DWORD ms);
+    // The same, with the installer's exit code.
+    bool ended(DWORD ms, DWORD& code);
     // Presses Exit and answers Yes if the wizard asks; `question` receives what it asked (empty
     // when it did not). True when the installer then ended.
     bool leave(std::wstring* question = nullptr);

@@ -1,0 +1,8 @@
+#pragma once
+// The installation with /S: no window at all, the wizard's quick installation with the
+// defaults or the administrator's switches, and an exit code for every way it ends.
+class CInstallApp;
+
+// Runs once the startup checks have passed; returns an InstallerExitCode. Every question the
+// wizard would ask gets its safe answer, and its reason goes to the /LOG file.
+int RunSilentInstallation(CInstallApp& app);
