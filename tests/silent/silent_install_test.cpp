@@ -512,7 +512,9 @@ TEST_F(SilentInstallation, AnotherInstallerRunning)
 
 TEST_F(SilentInstallation, ProductRunningIsNotWaitedFor)
 {
-    const test::helper_process product(L"registered_instance.exe", L"");
+    // A registered process under the product's program name: the installer tells a running
+    // product from a stale count by the processes' images.
+    const test::helper_process product(L"product\\Vantrel.exe", L"");
     const silent_run run = run_installer(L"/S /LOG=\"" + log_file + L"\"");
     EXPECT_EQ(run.code, static_cast<DWORD>(EXIT_PRODUCT_RUNNING));
     EXPECT_TRUE(run.windows.empty()) << windows_text(run);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/exit_codes.h"
 #include "command_line.h"
 #include "helper_process.h"
 #include "holders/handles.h"
@@ -411,6 +412,19 @@ protected:
         ASSERT_TRUE(next.wait(20000, code));
     }
 
+    // The uninstaller's private copy goes on after the uninstaller itself has ended: waits
+    // until the product's folders and link are gone, looking without opening them (an open
+    // folder could not be removed), and returns them.
+    static std::vector<std::wstring> WaitForTheUninstallersCopy()
+    {
+        std::vector<std::wstring> removed = product_folders();
+        removed.push_back(desktop_link());
+        const auto any_left = [&removed] { return std::any_of(removed.begin(), removed.end(), exists); };
+        for (int i = 0; i < 200 && any_left(); ++i)
+            ::Sleep(100);
+        return removed;
+    }
+
     // A whole installation, then the product's uninstaller: nothing of the product stays.
     void InstallAndUninstallLeaveNothing()
     {
@@ -424,13 +438,7 @@ protected:
         DWORD code = 1;
         ASSERT_TRUE(test::run_command_line(test::registry_text(L"UninstallString") + L" /S", 20000, code));
         EXPECT_EQ(code, 0u);
-        std::vector<std::wstring> removed = product_folders();
-        removed.push_back(desktop_link());
-        const auto any_left = [&removed] { return std::any_of(removed.begin(), removed.end(), exists); };
-        // The uninstaller's private copy goes on after the uninstaller itself has ended.
-        for (int i = 0; i < 200 && any_left(); ++i)
-            ::Sleep(100);
-        for (const std::wstring& path : removed)
+        for (const std::wstring& path : WaitForTheUninstallersCopy())
             EXPECT_FALSE(exists(path)) << test::narrow(path);
         EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, product_key));
         EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, L"Software\\Marrowin"));
@@ -491,6 +499,53 @@ TEST_F(KilledInstaller, AnUndoThatFailsIsReportedAndTriedAgainAtTheNextStart)
     ASSERT_NO_FATAL_FAILURE(StartAndSeeTheRunUndone());
     EXPECT_EQ(differences(before, machine_snapshot()), "");
     EXPECT_TRUE(recorded_run_folder().empty());
+}
+
+// The /LOG file of a silent run as text, after its byte order mark.
+std::wstring read_silent_log(const std::wstring& path)
+{
+    std::string bytes = test::read_bytes(path);
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
+        bytes.erase(0, 3);
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                                text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+TEST_F(KilledInstaller, ASilentStartUndoesTheRunOrSaysWhyNotInItsLog)
+{
+    const item_map before = machine_snapshot();
+    ASSERT_NO_FATAL_FAILURE(KillRunAt(kill_points[0]));
+    const test::scratch_folder logs;
+    const std::wstring log_file = logs / L"silent.log";
+    const std::wstring arguments = L"/S /LOG=\"" + log_file + L"\"";
+    {
+        // The half-written file is held: the undo fails, and nothing is installed over it.
+        const tal::unique_hfile holder(
+            ::CreateFileW(large_file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        DWORD code = 0;
+        test::program refused(test::installer_path(), arguments);
+        ASSERT_TRUE(refused.wait(60000, code));
+        EXPECT_EQ(code, static_cast<DWORD>(EXIT_INTERRUPTED_RUN_NOT_UNDONE));
+        const std::wstring log = read_silent_log(log_file);
+        EXPECT_NE(log.find(not_undone_start), std::wstring::npos) << test::narrow(log);
+        EXPECT_EQ(recorded_run_folder(), run_folder);
+        EXPECT_EQ(test::registry_text(L"DisplayName"), L"<none>");
+    }
+    DWORD code = 1;
+    test::program installing(test::installer_path(), arguments);
+    ASSERT_TRUE(installing.wait(120000, code));
+    EXPECT_EQ(code, static_cast<DWORD>(EXIT_INSTALLED));
+    const std::wstring log = read_silent_log(log_file);
+    EXPECT_NE(log.find(undone_text + L"\r\n"), std::wstring::npos) << test::narrow(log);
+    EXPECT_TRUE(recorded_run_folder().empty());
+    // Installed over the machine as it was: the uninstaller leaves the snapshot from before.
+    EXPECT_EQ(test::registry_text(L"DisplayName"), L"Vantrel 7.05a");
+    ASSERT_TRUE(test::run_command_line(test::registry_text(L"UninstallString") + L" /S", 20000, code));
+    WaitForTheUninstallersCopy();
+    EXPECT_EQ(differences(before, machine_snapshot()), "");
 }
 
 } // namespace
