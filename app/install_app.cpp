@@ -14,6 +14,7 @@
 #include "app/product.h"
 #include "app/startup_language.h"
 #include "support/counted_semaphore.h"
+#include "support/system_info.h"
 #include "support/error_box.h"
 #include "support/message_box.h"
 #include "support/object_names.h"
@@ -46,17 +47,8 @@ DWORD unreadable_version_reason(const previous_installation& previous)
 // This installer's file name, however it was renamed.
 std::wstring own_image_name()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return ::PathFindFileNameW(path.c_str());
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = tal::module_file_name();
+    return path.empty() ? std::wstring() : std::wstring(::PathFindFileNameW(path.c_str()));
 }
 
 // A new name for each run, so that no two runs share a folder.
