@@ -1,0 +1,147 @@
+"""The installation benchmark's driver (started by install_bench.sh inside its Wine prefix):
+the reference payload with the real stand-in programs where the run starts them, our
+installer and an NSIS installer around it, rounds of timings, medians, sizes and ratios."""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+WORK = ROOT / "build/bench-install"
+WIN = ROOT / "build/windows"
+BENCH_EXE = WIN / "bench/windows/install_bench.exe"
+PAYLOAD_TOOL = WIN / "host-tools/tools/payload"
+
+
+def run(args, out_name):
+    """Runs a command with its output in files (never a pipe: Wine's services keep it open)."""
+    out, err = WORK / (out_name + ".out"), WORK / (out_name + ".err")
+    with open(out, "w") as o, open(err, "w") as e:
+        code = subprocess.call([str(a) for a in args], stdout=o, stderr=e, stdin=subprocess.DEVNULL)
+    return code, out.read_text(), err.read_text()
+
+
+def wine_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def bench(args, name):
+    code, out, err = run(["wine", BENCH_EXE] + args, name)
+    if code != 0:
+        sys.exit(f"install_bench {args[0]} failed ({code}): {out}{err}")
+    return {k: float(v) for k, v in (line.split() for line in out.splitlines() if line.strip())}
+
+
+def with_real_program(reference, real):
+    """The real program, grown to the reference size with the reference bytes after its image."""
+    size = reference.stat().st_size
+    data = real.read_bytes()
+    data += reference.read_bytes()[len(data):size] if len(data) < size else b""
+    reference.write_bytes(data)
+
+
+def nsis_script(manifest, out, with_files):
+    tokens = {"<InstallPath>": "$INSTDIR", "<CommonData>": "$0", "<UserData>": "$1", "<Temporary>": "$PLUGINSDIR"}
+    lines = ['Name "Vantrel NSIS"', f'OutFile "{out}"', 'SetCompressor /SOLID bzip2', "SilentInstall silent",
+             'RequestExecutionLevel admin', 'InstallDir "$PROGRAMFILES\\Marrowin NSIS\\Vantrel 7"',
+             "Section", "InitPluginsDir", "SetShellVarContext all", "StrCpy $0 $APPDATA",
+             "SetShellVarContext current", "StrCpy $1 $APPDATA", "SetShellVarContext all"]
+    if with_files:
+        for entry in manifest.read_text(encoding="latin-1").splitlines():
+            if not entry.strip() or entry.startswith("#"):
+                continue
+            source, destination, _kind = entry.split("\t")
+            for token, variable in tokens.items():
+                destination = destination.replace(token, variable)
+            destination = destination.replace("Marrowin", "Marrowin NSIS")
+            lines += [f'SetOutPath "{destination}"', f'File "{manifest.parent / source}"']
+    lines += ['CreateDirectory "$SMPROGRAMS\\Marrowin NSIS"',
+              'CreateShortcut "$SMPROGRAMS\\Marrowin NSIS\\Vantrel.lnk" "$INSTDIR\\Vantrel.exe"',
+              'CreateShortcut "$DESKTOP\\Vantrel NSIS.lnk" "$INSTDIR\\Vantrel.exe"',
+              'WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel NSIS" '
+              '"DisplayName" "Vantrel NSIS"',
+              'WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantrel NSIS" '
+              '"UninstallString" "$INSTDIR\\Uninstall.exe"',
+              "SectionEnd"]
+    return "\n".join(lines) + "\n"
+
+
+def remove_nsis_install():
+    drive = Path(os.environ["WINEPREFIX"]) / "drive_c"
+    for folder in ("Program Files/Marrowin NSIS", "ProgramData/Marrowin NSIS",
+                   "users/Public/Desktop/Vantrel NSIS.lnk"):
+        path = drive / folder
+        shutil.rmtree(path, ignore_errors=True) if path.is_dir() else path.unlink(missing_ok=True)
+    for found in drive.glob("users/*/AppData/Roaming/Marrowin NSIS"):
+        shutil.rmtree(found, ignore_errors=True)
+    for found in drive.glob("**/Start Menu/Programs/Marrowin NSIS"):
+        shutil.rmtree(found, ignore_errors=True)
+    for found in drive.glob("users/*/Desktop/Vantrel NSIS.lnk"):
+        found.unlink()
+
+
+def main():
+    rounds = int(sys.argv[1])
+    shutil.rmtree(WORK / "files", ignore_errors=True)
+    code, out, err = run([ROOT / "build/bench/bench/reference_files", WORK / "files"], "reference")
+    if code:
+        sys.exit(err)
+    manifest = Path(out.strip())
+    files = manifest.parent
+    with_real_program(files / "files/Vantrel.exe", WIN / "sample/vantrel_program.exe")
+    with_real_program(files / "files/DirectX/DSETUP.dll", next((WIN / "sample").glob("**/DSETUP.dll")))
+    payload = WORK / "payload.bz2"
+    if run([PAYLOAD_TOOL, "pack", manifest, payload], "pack")[0]:
+        sys.exit("packing failed")
+
+    ours = WORK / "InstallVantrel-bench.exe"
+    bench(["put", wine_path(WIN / "InstallVantrel7.05a.exe"), wine_path(payload), wine_path(ours)], "put")
+    if run([PAYLOAD_TOOL, "test", ours], "check")[0]:
+        sys.exit("the installer does not carry the reference payload")
+    nsis = WORK / "nsis-setup.exe"
+    nsis_empty = WORK / "nsis-empty.exe"
+    for exe, with_files in ((nsis, True), (nsis_empty, False)):
+        script = WORK / (exe.stem + ".nsi")
+        script.write_text(nsis_script(manifest, exe, with_files), encoding="latin-1")
+        if run(["makensis", "-V1", script], "makensis")[0]:
+            sys.exit("makensis failed")
+
+    samples = {}
+    for r in range(rounds):
+        for name, value in bench(["steps", wine_path(payload)], "steps").items():
+            samples.setdefault(name, []).append(value)
+        samples.setdefault("wizard_run", []).append(bench(["wizard", wine_path(ours)], "wizard")["wizard_run"])
+        remove_nsis_install()
+        samples.setdefault("nsis", []).append(bench(["process", wine_path(nsis)], "nsis")["process"])
+        remove_nsis_install()
+        print(f"round {r + 1}: ours {samples['wizard_run'][-1]:.0f} ms, NSIS {samples['nsis'][-1]:.0f} ms", flush=True)
+
+    median = {k: statistics.median(v) for k, v in samples.items()}
+    print(f"\nmedians of {rounds} rounds, ms (reference payload {payload.stat().st_size / 1e6:.2f} MB bzip2)")
+    for name in ("setup", "archive_test", "extraction", "shortcuts", "directx", "key_and_registration", "log",
+                 "cleanup", "run"):
+        print(f"  our run, {name:22} {median.get(name, 0):8.0f}")
+    print(f"  ours, Install to 1106        {median['wizard_run']:8.0f}")
+    print(f"  NSIS, whole silent install   {median['nsis']:8.0f}")
+    print(f"  ratio ours / NSIS            {median['wizard_run'] / median['nsis']:8.2f}")
+
+    # The built installer around its default payload: a resource rewrite by Wine leaves a
+    # symbol table that strip cannot read.
+    built = WIN / "InstallVantrel7.05a.exe"
+    stripped = WORK / "stripped.exe"
+    shutil.copy(built, stripped)
+    subprocess.check_call(["i686-w64-mingw32-strip", stripped])
+    body = (WIN / "sample/payload.bz2").stat().st_size
+    ours_size, stripped_size = built.stat().st_size - body, stripped.stat().st_size - body
+    nsis_size = nsis_empty.stat().st_size
+    print("\ninstaller size minus payload, MB")
+    print(f"  ours                         {ours_size / 1e6:8.2f}")
+    print(f"  ours, stripped               {stripped_size / 1e6:8.2f}")
+    print(f"  NSIS (no files)              {nsis_size / 1e6:8.2f}")
+    print(f"  ratio ours / NSIS            {ours_size / nsis_size:8.1f}")
+    print(f"  ratio ours stripped / NSIS   {stripped_size / nsis_size:8.1f}")
+
+
+main()
