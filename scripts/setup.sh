@@ -11,7 +11,7 @@ sudo_cmd=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 packages=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386 xvfb xauth imagemagick
-          libboost-dev libbz2-dev googletest cmake ninja-build clang dpkg-dev)
+          libboost-dev libbz2-dev googletest cmake ninja-build clang dpkg-dev osslsigncode openssl)
 missing=()
 for p in "${packages[@]}"; do have_pkg "$p" || missing+=("$p"); done
 

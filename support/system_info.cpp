@@ -33,4 +33,19 @@ bool is_vista_or_later()
     return result;
 }
 
+std::wstring module_file_name()
+{
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD got = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (got == 0)
+            return {};
+        if (got < name.size()) {
+            name.resize(got);
+            return name;
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
 } // namespace tal

@@ -1,4 +1,5 @@
 #include "support/version_info.h"
+#include "support/system_info.h"
 
 #include <windows.h>
 
@@ -65,21 +66,6 @@ bool query_string(const version_api& api, const std::vector<BYTE>& block, const 
     return true;
 }
 
-// This executable's own path, whatever its length.
-std::wstring module_file_name()
-{
-    std::wstring name(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD got = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
-        if (got == 0)
-            return {};
-        if (got < name.size()) {
-            name.resize(got);
-            return name;
-        }
-        name.resize(name.size() * 2);
-    }
-}
 
 } // namespace
 

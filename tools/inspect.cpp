@@ -52,8 +52,8 @@ archive_listing list_archive(std::istream& compressed)
         throw std::system_error(make_error_code(payload::compress_errc::unexpected_error),
                                 "header_size " + std::to_string(listing.header_size) + " is above the limit of "
                                     + std::to_string(payload::maximal_header_size));
-    // Gathered piece by piece, as the engine does, so that a lying size below the limit
-    // cannot ask for more memory than the archive really holds.
+    // Gathered piece by piece: a header size that lies, yet stays under the cap, costs no
+    // more memory than the archive really holds.
     while (header.size() < listing.header_size) {
         char piece[4096];
         const std::size_t want = static_cast<std::size_t>(

@@ -29,6 +29,17 @@ std::vector<std::string> split_tabs(const std::string& line)
     }
 }
 
+// The source as written, "./" and "x/.." folded away, with Windows separators.
+std::wstring stored_form(const std::string& written)
+{
+    std::wstring stored = from_utf8(std::filesystem::path(written).lexically_normal().generic_string());
+    for (wchar_t& c : stored) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    return stored;
+}
+
 } // namespace
 
 std::optional<std::uint32_t> parse_kind(std::string_view name)
@@ -93,7 +104,7 @@ std::vector<manifest_entry> read_manifest(const std::filesystem::path& manifest)
         std::error_code error;
         if (!std::filesystem::is_regular_file(source, error))
             fail(manifest, line, "source file not found: " + source.string());
-        entries.push_back({source, from_utf8(fields[1]), *kind, line});
+        entries.push_back({source, stored_form(fields[0]), from_utf8(fields[1]), *kind, line});
     }
     return entries;
 }

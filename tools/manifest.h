@@ -14,6 +14,9 @@ namespace tools {
 
 struct manifest_entry {
     std::filesystem::path source; // absolute
+    // What the archive stores: the source as the manifest writes it, normalised, with '\'
+    // separators, so that the archive does not depend on the folder it was built in.
+    std::wstring stored_source;
     std::wstring destination;
     std::uint32_t kind;
     int line;

@@ -85,7 +85,7 @@ payload::archive_entry describe(const manifest_entry& entry, const source_opener
     if (!in || !*in)
         throw std::runtime_error(entry.source.string() + ": cannot be read");
     const auto [size, crc] = read_through(*in, [](const char*, std::size_t) {});
-    return {from_utf8(entry.source.string()), entry.destination, entry.kind, size, crc};
+    return {entry.stored_source, entry.destination, entry.kind, size, crc};
 }
 
 std::unique_ptr<std::istream> open_file(const std::filesystem::path& path)

@@ -17,6 +17,7 @@
 #include "state/file_log_source.h"
 #include "state/log_reader.h"
 #include "support/dll_search.h"
+#include "support/system_info.h"
 
 namespace {
 
@@ -36,21 +37,6 @@ constexpr int exit_no_log = 2;
 constexpr int exit_no_copy = 3;
 constexpr int exit_not_started = 4;
 
-// This program's full path, however long.
-std::wstring module_path()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 std::wstring folder_of(const std::wstring& path)
 {
@@ -176,7 +162,7 @@ int uninstall_from_copy(const std::wstring& folder, DWORD parent, bool silent)
     if (!silent && !report.lines().empty())
         ::MessageBoxW(nullptr, report.lines().c_str(), L"Uninstall", MB_OK | MB_ICONWARNING);
     // The copy and its private folder go at the next start of the system, in that order.
-    const std::wstring self = module_path();
+    const std::wstring self = tal::module_file_name();
     ::MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     ::MoveFileExW(folder_of(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return exit_removed;
@@ -203,7 +189,7 @@ int wmain(int argc, wchar_t** argv)
         return uninstall_from_copy(folder, parent, silent);
 
     // Run from a copy: a running program cannot delete its own file.
-    const std::wstring self = module_path();
+    const std::wstring self = tal::module_file_name();
     const std::wstring own_folder = folder_of(self);
     wchar_t temp[MAX_PATH + 1] = {}; // GetTempPathW's longest answer
     if (self.empty() || own_folder.empty() || !::GetTempPathW(MAX_PATH + 1, temp))

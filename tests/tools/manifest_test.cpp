@@ -35,6 +35,22 @@ TEST_F(Manifest, ReadsEntriesInOrderSkippingCommentsAndBlanks)
     EXPECT_TRUE(entries[1].source.is_absolute());
 }
 
+TEST_F(Manifest, StoredSourceIsTheWrittenPathWithWindowsSeparators)
+{
+    test::write_file(folder.path() / "files" / "sub" / "c.dat", "data");
+    const std::vector<std::pair<std::string, std::wstring>> cases{
+        {"files/a.exe", L"files\\a.exe"},
+        {"./files/sub/c.dat", L"files\\sub\\c.dat"},
+        {"files/sub/../b.dll", L"files\\b.dll"},
+        {"files//a.exe", L"files\\a.exe"}};
+    for (const auto& [written, stored] : cases) {
+        const auto entries = tools::read_manifest(write(written + "\t<InstallPath>\tprogram\n"));
+        ASSERT_EQ(entries.size(), 1u) << written;
+        EXPECT_EQ(entries[0].stored_source, stored) << written;
+        EXPECT_TRUE(entries[0].source.is_absolute()) << written;
+    }
+}
+
 TEST_F(Manifest, KindNamesRoundTrip)
 {
     for (const char* name : {"language_module", "program", "uninstaller", "user_data", "shared_data", "redistributable"})

@@ -70,7 +70,7 @@ TEST_F(Pack, ArchiveHoldsTheFilesInManifestOrderAndExtractsThem)
     const tools::archive_listing listing = tools::list_archive(source);
     ASSERT_EQ(listing.entries.size(), 4u);
     EXPECT_EQ(listing.entries[0].kind, 5u);
-    EXPECT_EQ(listing.entries[3].source, (folder.path() / "in" / "Vantrel.exe").wstring());
+    EXPECT_EQ(listing.entries[3].source, L"Vantrel.exe");
     EXPECT_EQ(listing.entries[3].size, program.size());
     EXPECT_EQ(listing.entries[3].crc, test::reference_crc32(program));
     EXPECT_EQ(listing.entries[1].crc, 0u);
@@ -85,6 +85,30 @@ TEST_F(Pack, ArchiveHoldsTheFilesInManifestOrderAndExtractsThem)
     EXPECT_EQ(test::read_file(folder.path() / "sys" / "UserData" / "Marrowin" / "Vantrel" / "Pic.bmp"), "BMpicture");
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "sys" / "CommonData" / "Marrowin" / "Vantrel" / "Empty.lib"));
     EXPECT_NE(r.output.find((folder.path() / "app" / "Vantrel.exe").string() + "\n"), std::string::npos);
+}
+
+// The archive names each source as the manifest writes it, so the folder the files were
+// packed in leaves no trace: two checkouts give the same bytes.
+TEST_F(Pack, SameManifestInTwoFoldersGivesTheSameArchive)
+{
+    const std::string text = "bin/Vantrel.exe\t<InstallPath>\tprogram\n"
+                             "./data/../data/Pic.bmp\t<UserData>\\Marrowin\\Vantrel\tuser_data\n";
+    std::vector<std::string> archives;
+    for (const char* checkout : {"one", "a much/longer checkout folder"}) {
+        const auto root = folder.path() / checkout;
+        test::write_file(root / "bin" / "Vantrel.exe", program);
+        test::write_file(root / "data" / "Pic.bmp", "BMpicture");
+        test::write_file(root / "payload.manifest", text);
+        ASSERT_EQ(run("pack " + q(root / "payload.manifest") + " " + q(root / "payload.bz2")).status, 0);
+        archives.push_back(test::read_file(root / "payload.bz2"));
+    }
+    EXPECT_EQ(archives[0], archives[1]);
+
+    tal::imemstream source(archives[0].data(), archives[0].size());
+    const tools::archive_listing listing = tools::list_archive(source);
+    ASSERT_EQ(listing.entries.size(), 2u);
+    EXPECT_EQ(listing.entries[0].source, L"bin\\Vantrel.exe");
+    EXPECT_EQ(listing.entries[1].source, L"data\\Pic.bmp");
 }
 
 TEST_F(Pack, ListAndTestCommands)
