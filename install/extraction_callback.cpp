@@ -90,10 +90,8 @@ result ExtractionCallback::OnStarted()
 {
     m_report.SetStatus(LoadLocalizedString(MSG_PREPARING));
     m_report.AppendLog(LoadLocalizedString(MSG_PREPARING), false);
-    if (!payload::test_archive(m_payload))
+    if (!m_payload.Sound())
         payload::raise(payload::compress_errc::archive_damaged);
-    m_payload.clear();
-    m_payload.seekg(0);
     m_report.AppendLog(StepOutcome(true), false);
     return result::proceed;
 }

@@ -2,19 +2,19 @@
 // The run's answers to the extraction engine: which entries are written, their journal
 // entries, the log and progress, and the window kept alive between notifications.
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <system_error>
 
 #include "install/installation_report.h"
+#include "install/payload_check.h"
 #include "install/run_state.h"
 #include "payload/notification.h"
 #include "support/security.h"
 
 class ExtractionCallback {
 public:
-    // `payload` is the stream the engine extracts; its archive is tested when extraction starts.
-    ExtractionCallback(InstallationReport& report, RunState& state, std::istream& payload)
+    // `payload` is what the engine extracts; its test's result is awaited when extraction starts.
+    ExtractionCallback(InstallationReport& report, RunState& state, PayloadCheck& payload)
         : m_report(report), m_state(state), m_payload(payload)
     {
     }
@@ -36,7 +36,7 @@ private:
 
     InstallationReport& m_report;
     RunState& m_state;
-    std::istream& m_payload;
+    PayloadCheck& m_payload;
 };
 
 // Who a data file's access is for: the installing user for a file whose root is their own
