@@ -1,6 +1,7 @@
 """The installation benchmark's driver (started by install_bench.sh inside its Wine prefix):
 the reference payload with the real stand-in programs where the run starts them, our
-installer and an NSIS installer around it, rounds of timings, medians, sizes and ratios."""
+installer and an NSIS installer around it, rounds of timings, medians, sizes and ratios.
+  install_bench.py ROUNDS [BASELINE]   BASELINE: another build's installer, timed beside ours"""
 import os
 import shutil
 import statistics
@@ -32,6 +33,25 @@ def bench(args, name):
     if code != 0:
         sys.exit(f"install_bench {args[0]} failed ({code}): {out}{err}")
     return {k: float(v) for k, v in (line.split() for line in out.splitlines() if line.strip())}
+
+
+def silent_run(installer, folder):
+    """Our whole silent installation into folder; its time, or None when the installer does
+    not install silently (it must exit with 0 and leave the program in folder)."""
+    code, out, _err = run(["wine", BENCH_EXE, "process", wine_path(installer), "/S", "/D=" + folder], "silent")
+    installed = (Path(os.environ["WINEPREFIX"]) / "drive_c" / folder[3:].replace("\\", "/") / "Vantrel.exe").is_file()
+    bench(["reset"], "reset")
+    if code != 0 or not installed:
+        return None
+    return float(out.split()[1])
+
+
+def without_payload(installer, payload):
+    """An installer's size minus its payload, stripped as a release is."""
+    stripped = WORK / "stripped.exe"
+    shutil.copy(installer, stripped)
+    subprocess.check_call(["i686-w64-mingw32-strip", stripped])
+    return installer.stat().st_size - payload, stripped.stat().st_size - payload
 
 
 def with_real_program(reference, real):
@@ -108,15 +128,29 @@ def main():
         if run(["makensis", "-V1", script], "makensis")[0]:
             sys.exit("makensis failed")
 
+    baseline = Path(sys.argv[2]).resolve() if len(sys.argv) > 2 else None
+    theirs = WORK / "InstallVantrel-baseline.exe"
+    if baseline:
+        bench(["put", wine_path(baseline), wine_path(payload), wine_path(theirs)], "put")
+
+    silent_folder = "C:\\Program Files\\Marrowin\\Vantrel Silent"
+    silent = silent_run(ours, silent_folder) is not None
     samples = {}
     for r in range(rounds):
         for name, value in bench(["steps", wine_path(payload)], "steps").items():
             samples.setdefault(name, []).append(value)
         samples.setdefault("wizard_run", []).append(bench(["wizard", wine_path(ours)], "wizard")["wizard_run"])
+        if baseline:
+            samples.setdefault("baseline", []).append(bench(["wizard", wine_path(theirs)], "wizard")["wizard_run"])
+        if silent:
+            samples.setdefault("silent", []).append(silent_run(ours, silent_folder) or float("nan"))
         remove_nsis_install()
         samples.setdefault("nsis", []).append(bench(["process", wine_path(nsis)], "nsis")["process"])
         remove_nsis_install()
-        print(f"round {r + 1}: ours {samples['wizard_run'][-1]:.0f} ms, NSIS {samples['nsis'][-1]:.0f} ms", flush=True)
+        line = f"round {r + 1}: ours {samples['wizard_run'][-1]:.0f} ms"
+        line += f", baseline {samples['baseline'][-1]:.0f} ms" if baseline else ""
+        line += f", silent {samples['silent'][-1]:.0f} ms" if silent else ""
+        print(line + f", NSIS {samples['nsis'][-1]:.0f} ms", flush=True)
 
     median = {k: statistics.median(v) for k, v in samples.items()}
     print(f"\nmedians of {rounds} rounds, ms (reference payload {payload.stat().st_size / 1e6:.2f} MB bzip2)")
@@ -124,21 +158,30 @@ def main():
                  "cleanup", "run"):
         print(f"  our run, {name:22} {median.get(name, 0):8.0f}")
     print(f"  ours, Install to 1106        {median['wizard_run']:8.0f}")
+    if baseline:
+        print(f"  baseline, Install to 1106    {median['baseline']:8.0f}")
     print(f"  NSIS, whole silent install   {median['nsis']:8.0f}")
+    print("  ours, whole silent install   " + (f"{median['silent']:8.0f}" if silent else "     n/a"))
     print(f"  ratio ours / NSIS            {median['wizard_run'] / median['nsis']:8.2f}")
+    if baseline:
+        print(f"  ratio baseline / NSIS        {median['baseline'] / median['nsis']:8.2f}")
+    print("  ratio silent ours / NSIS     " + (f"{median['silent'] / median['nsis']:8.2f}" if silent else "     n/a"))
+    print("silent: " + ("measured" if silent else "n/a"))
 
     # The built installer around its default payload: a resource rewrite by Wine leaves a
     # symbol table that strip cannot read.
-    built = WIN / "InstallVantrel7.05a.exe"
-    stripped = WORK / "stripped.exe"
-    shutil.copy(built, stripped)
-    subprocess.check_call(["i686-w64-mingw32-strip", stripped])
     body = (WIN / "sample/payload.bz2").stat().st_size
-    ours_size, stripped_size = built.stat().st_size - body, stripped.stat().st_size - body
+    ours_size, stripped_size = without_payload(WIN / "InstallVantrel7.05a.exe", body)
     nsis_size = nsis_empty.stat().st_size
     print("\ninstaller size minus payload, MB")
     print(f"  ours                         {ours_size / 1e6:8.2f}")
     print(f"  ours, stripped               {stripped_size / 1e6:8.2f}")
+    if baseline:
+        baseline_payload = baseline.parent / "sample/payload.bz2"
+        if baseline_payload.is_file():
+            size = without_payload(baseline, baseline_payload.stat().st_size)
+            print(f"  baseline                     {size[0] / 1e6:8.2f}")
+            print(f"  baseline, stripped           {size[1] / 1e6:8.2f}")
     print(f"  NSIS (no files)              {nsis_size / 1e6:8.2f}")
     print(f"  ratio ours / NSIS            {ours_size / nsis_size:8.1f}")
     print(f"  ratio ours stripped / NSIS   {stripped_size / nsis_size:8.1f}")

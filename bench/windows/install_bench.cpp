@@ -1,7 +1,8 @@
 // The installation benchmark's Windows side. Each mode prints "name milliseconds" lines.
 //   install_bench steps PAYLOAD          one installation run over PAYLOAD, step by step
 //   install_bench wizard INSTALLER       a quick installation: from pressing Install to the run's end
-//   install_bench process PROGRAM        a program's whole run, from its start to its exit
+//   install_bench process PROGRAM [ARGS] a program's whole run, from its start to its exit; ended
+//                                        after a minute (an installer that ignores /S shows its wizard)
 //   install_bench reset                  takes away what an installation left
 //   install_bench put INSTALLER PAYLOAD OUT   INSTALLER with PAYLOAD as its payload resource
 #include <windows.h>
@@ -168,9 +169,13 @@ int run_wizard(const std::wstring& installer)
     return code;
 }
 
-int run_process(const std::wstring& program)
+// A whole process, ARGS as they are on its command line (/D= takes the rest of the line).
+int run_process(const std::wstring& program, const std::wstring& args)
 {
+    constexpr DWORD time_limit_ms = 60000;
     std::wstring command = L"\"" + program + L"\"";
+    if (!args.empty())
+        command += L" " + args;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -178,7 +183,12 @@ int run_process(const std::wstring& program)
     if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return 3;
     const tal::unique_handle process(info.hProcess), thread(info.hThread);
-    ::WaitForSingleObject(process.get(), INFINITE);
+    if (::WaitForSingleObject(process.get(), time_limit_ms) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 5);
+        ::WaitForSingleObject(process.get(), INFINITE);
+        std::fprintf(stderr, "no exit within %lu ms\n", static_cast<unsigned long>(time_limit_ms));
+        return 5;
+    }
     std::printf("process %.1f\n", ms_since(start));
     DWORD code = 1;
     ::GetExitCodeProcess(process.get(), &code);
@@ -226,8 +236,12 @@ int wmain(int argc, wchar_t** argv)
             return run_steps(argv[2]);
         if (mode == L"wizard" && argc == 3)
             return run_wizard(argv[2]);
-        if (mode == L"process" && argc == 3)
-            return run_process(argv[2]);
+        if (mode == L"process" && argc >= 3) {
+            std::wstring args;
+            for (int i = 3; i < argc; ++i)
+                args += (i > 3 ? L" " : L"") + std::wstring(argv[i]);
+            return run_process(argv[2], args);
+        }
         if (mode == L"reset" && argc == 2) {
             cleaner().clean();
             return 0;
