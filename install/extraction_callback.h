@@ -1,6 +1,7 @@
 #pragma once
 // The run's answers to the extraction engine: which entries are written, their journal
 // entries, the log and progress, and the window kept alive between notifications.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <system_error>
@@ -33,10 +34,14 @@ private:
     void CheckPlainPath(const payload::archive_entry& entry, const std::wstring& text);
     // The data file's access for whoever it is for, set on the file itself, never through a link.
     void GrantAccess(const payload::archive_entry& entry);
+    // Dispatches the window's pending messages; after a piece's progress only once a frame.
+    void ServeWindow(bool piece);
 
     InstallationReport& m_report;
     RunState& m_state;
     PayloadCheck& m_payload;
+    int m_shownPercent = -1;
+    std::chrono::steady_clock::time_point m_lastServed{};
 };
 
 // Who a data file's access is for: the installing user for a file whose root is their own

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -316,6 +317,54 @@ TEST_F(ExtractionRules, TheLogShowsLongPathsWholeAndQuoted)
     }
 }
 
+TEST_F(RunTest, TheBarMovesOncePerPercent)
+{
+    RunState state({}, journal);
+    PayloadCheck nothing(nullptr, 0);
+    ExtractionCallback callback(report, state, nothing);
+    // Pieces of 4 KB over a megabyte: several per percent, and the last one twice.
+    constexpr std::uint64_t total = 1000000;
+    for (std::uint64_t done = 0; done < total; done += 4096)
+        EXPECT_EQ(callback(payload::notification::make_progress(done, total)), result::proceed);
+    callback(payload::notification::make_progress(total, total));
+    callback(payload::notification::make_progress(total, total));
+    std::vector<int> every_percent;
+    for (int percent = 0; percent <= 100; ++percent)
+        every_percent.push_back(percent);
+    EXPECT_EQ(report.progress, every_percent);
+}
+
+TEST_F(RunTest, TheWindowIsServedAfterEveryEventAndBetweenPiecesOncePerFrame)
+{
+    RunState state({}, journal);
+    PayloadCheck nothing(nullptr, 0);
+    ExtractionCallback callback(report, state, nothing);
+    const auto queued = [] {
+        MSG msg{};
+        return ::PeekMessageW(&msg, nullptr, WM_APP, WM_APP, PM_NOREMOVE) != FALSE;
+    };
+    const auto post = [] { ASSERT_TRUE(::PostThreadMessageW(::GetCurrentThreadId(), WM_APP, 0, 0)); };
+    const auto piece = payload::notification::make_progress(4096, 1000000);
+
+    post();
+    callback(piece); // the first piece finds the window unserved
+    EXPECT_FALSE(queued());
+    const auto served = std::chrono::steady_clock::now();
+    post();
+    callback(piece);
+    // Within the same frame the message waits; a descheduled test may have left the frame.
+    if (std::chrono::steady_clock::now() - served < std::chrono::milliseconds(10)) {
+        EXPECT_TRUE(queued());
+    }
+    callback(payload::notification::make_finished(0, 0));
+    EXPECT_FALSE(queued());
+
+    post();
+    ::Sleep(20); // a frame later
+    callback(piece);
+    EXPECT_FALSE(queued());
+}
+
 TEST(DataFileGrantee, TheUsersOwnProfileGetsTheUserTheSharedFolderEveryUser)
 {
     const std::wstring appdata = L"C:\\Users\\Ann\\AppData\\Roaming";
@@ -516,8 +565,9 @@ TEST_F(InstallationRunTest, TheArchiveTestsResultIsAwaitedWhereverItRuns)
                 for (int i = 0; i < 2000 && !ended; ++i)
                     ::Sleep(10);
             }
-            if (state == test_state::still_testing)
+            if (state == test_state::still_testing) {
                 ASSERT_NE(::SetTimer(nullptr, 0, 100, set_timer_event), 0u);
+            }
             bool ended_when_shown = false, shown = false;
             report.throw_on = [&](const std::wstring& text, const std::wstring&) {
                 if (!shown && text == L"Preparing Installation...") {
