@@ -133,6 +133,7 @@ def main():
     if baseline:
         bench(["put", wine_path(baseline), wine_path(payload), wine_path(theirs)], "put")
 
+    engine = bench(["engine", wine_path(payload), str(rounds)], "engine")
     silent_folder = "C:\\Program Files\\Marrowin\\Vantrel Silent"
     silent = silent_run(ours, silent_folder) is not None
     samples = {}
@@ -157,6 +158,9 @@ def main():
     for name in ("setup", "archive_test", "extraction", "shortcuts", "directx", "key_and_registration", "log",
                  "cleanup", "run"):
         print(f"  our run, {name:22} {median.get(name, 0):8.0f}")
+    print(f"  engine, archive test         {engine['engine_test']:8.0f}")
+    print(f"  engine, extraction, no callback {engine['engine_extract_bare']:5.0f}")
+    print(f"  engine, extraction, callback {engine['engine_extract_callback']:8.0f}")
     print(f"  ours, Install to 1106        {median['wizard_run']:8.0f}")
     if baseline:
         print(f"  baseline, Install to 1106    {median['baseline']:8.0f}")

@@ -3,12 +3,16 @@
 //   install_bench wizard INSTALLER       a quick installation: from pressing Install to the run's end
 //   install_bench process PROGRAM [ARGS] a program's whole run, from its start to its exit; ended
 //                                        after a minute (an installer that ignores /S shows its wizard)
+//   install_bench engine PAYLOAD ROUNDS  the archive test, an extraction with no callback and one
+//                                        through the run's callback, interleaved, in one process
 //   install_bench reset                  takes away what an installation left
 //   install_bench put INSTALLER PAYLOAD OUT   INSTALLER with PAYLOAD as its payload resource
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,9 +24,11 @@
 #include "app/message_keys.h"
 #include "app/product.h"
 #include "holders/handles.h"
+#include "install/extraction_callback.h"
 #include "install/installation_run.h"
 #include "install/payload_check.h"
 #include "installation_fixture.h"
+#include "payload/extract.h"
 #include "resources/resource_ids.h"
 #include "state/journal.h"
 #include "support/language.h"
@@ -134,6 +140,65 @@ int run_steps(const std::wstring& payload_path)
     return installed ? 0 : 1;
 }
 
+// A report that shows nothing: what the callback costs beyond the engine is its own.
+struct silent_report : InstallationReport {
+    void SetStatus(const std::wstring&) override {}
+    void SetStatusPath(const std::wstring&) override {}
+    void AppendLog(const std::wstring&, bool) override {}
+    void StartProgress() override {}
+    void SetProgress(int) override {}
+};
+
+// Where the extraction spends its time beyond decoding: the same payload tested, extracted
+// with nobody listening, and extracted through the installation page's callback.
+int run_engine(const std::wstring& payload_path, int rounds)
+{
+    tal::set_language(1);
+    const std::string bytes = read_all(payload_path);
+    const std::wstring install = test::shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin\\Vantrel 7";
+    const std::wstring temporary = test::shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin\\Temporary";
+    std::vector<double> tested, bare, called;
+    for (int r = 0; r < rounds; ++r) {
+        cleaner().clean();
+        tal::imemstream source(bytes.data(), bytes.size());
+        auto start = clock_type::now();
+        if (!payload::test_archive(source))
+            return 1;
+        tested.push_back(ms_since(start));
+
+        cleaner().clean();
+        tal::imemstream again(bytes.data(), bytes.size());
+        start = clock_type::now();
+        if (!payload::extract_archive(again, {install, L"Vantrel Examples", temporary}, nullptr))
+            return 1;
+        bare.push_back(ms_since(start));
+
+        cleaner().clean();
+        InstallJournal journal{GetProductName(false), GetProductKeyName()};
+        InstallationSettings settings;
+        settings.installFolder = install;
+        RunState state(settings, journal);
+        state.temporary.folder = temporary;
+        silent_report report;
+        // Found sound already: the test is timed above, not again here.
+        PayloadCheck payload(bytes.data(), bytes.size(), [](std::istream&) { return true; });
+        ExtractionCallback callback(report, state, payload);
+        tal::imemstream third = payload.Open();
+        start = clock_type::now();
+        if (!payload::extract_archive(third, {install, L"Vantrel Examples", temporary}, std::ref(callback)))
+            return 1;
+        called.push_back(ms_since(start));
+    }
+    cleaner().clean();
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    std::printf("engine_test %.1f\nengine_extract_bare %.1f\nengine_extract_callback %.1f\n", median(tested),
+                median(bare), median(called));
+    return 0;
+}
+
 int run_wizard(const std::wstring& installer)
 {
     cleaner().clean();
@@ -242,6 +307,8 @@ int wmain(int argc, wchar_t** argv)
                 args += (i > 3 ? L" " : L"") + std::wstring(argv[i]);
             return run_process(argv[2], args);
         }
+        if (mode == L"engine" && argc == 4)
+            return run_engine(argv[2], std::stoi(argv[3]));
         if (mode == L"reset" && argc == 2) {
             cleaner().clean();
             return 0;
