@@ -144,7 +144,10 @@ def main():
         if baseline:
             samples.setdefault("baseline", []).append(bench(["wizard", wine_path(theirs)], "wizard")["wizard_run"])
         if silent:
-            samples.setdefault("silent", []).append(silent_run(ours, silent_folder) or float("nan"))
+            took = silent_run(ours, silent_folder)
+            if took is None:
+                sys.exit("the silent installation failed after it had worked")
+            samples.setdefault("silent", []).append(took)
         remove_nsis_install()
         samples.setdefault("nsis", []).append(bench(["process", wine_path(nsis)], "nsis")["process"])
         remove_nsis_install()
