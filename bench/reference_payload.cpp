@@ -31,10 +31,15 @@ std::vector<file_spec> reference_files()
         {"DirectX", "Jun2010_D3DCompiler_43_x86.cab", "<Temporary>", "redistributable", 1041880, content::incompressible},
         {"DirectX", "Jun2010_d3dx9_43_x86.cab", "<Temporary>", "redistributable", 885094, content::incompressible}};
     // 29 textures, 83,144 bytes in all.
+    // Built once, whole: the entries keep pointers into these names.
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (int i = 0; i < 29; ++i)
+            all.push_back("Texture" + std::to_string(i + 1) + ".jpg");
+        return all;
+    }();
     for (int i = 0; i < 29; ++i) {
-        static std::vector<std::string> names;
-        names.push_back("Texture" + std::to_string(i + 1) + ".jpg");
-        files.push_back({"Textures", names.back().c_str(), "<CommonData>\\Marrowin\\Textures\\Vantrel", "shared_data",
+        files.push_back({"Textures", names[static_cast<std::size_t>(i)].c_str(), "<CommonData>\\Marrowin\\Textures\\Vantrel", "shared_data",
                          static_cast<std::uint64_t>(i < 28 ? 2867 : 83144 - 28 * 2867), content::incompressible});
     }
     for (const char* name : {"Brushes.vlib", "Colors.vlib", "Effects.vlib", "Filters.vlib", "Fonts.vlib",

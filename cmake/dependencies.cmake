@@ -19,7 +19,11 @@ if(WIN32)
     ${BZIP2_SOURCE}/randtable.c ${BZIP2_SOURCE}/compress.c ${BZIP2_SOURCE}/decompress.c
     ${BZIP2_SOURCE}/bzlib.c)
   target_include_directories(bz2 SYSTEM PUBLIC ${BZIP2_SOURCE})
-  target_compile_options(bz2 PRIVATE -O2 -w)
+  # The installer only decompresses: with each function in a section of its own the link
+  # leaves the compressor out. No unwind tables (no exception passes through C code): on
+  # this target the link keeps every function that has one.
+  target_compile_options(bz2 PRIVATE -O2 -w -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables
+                         -fno-unwind-tables)
   add_library(BZip2::BZip2 ALIAS bz2)
 else()
   find_package(BZip2 REQUIRED)

@@ -30,6 +30,10 @@ BOOL CDlgInstall::OnInitDialog()
     CWizardPage::OnInitDialog();
     ::SendMessageW(m_progress.m_hWnd, PBM_SETRANGE32, 0, 100);
     ::ShowWindow(m_progress.m_hWnd, SW_HIDE);
+    // The pages are made when the wizard opens: the archive test starts now, off the run's path.
+    const tal::imemstream payload = payload::open_payload(tal::language_module());
+    m_payload.emplace(payload.rdbuf()->data(), payload.rdbuf()->size());
+    m_payload->Start();
     return TRUE;
 }
 
@@ -102,9 +106,8 @@ bool CDlgInstall::RunInstallation()
 {
     CInstallApp& app = GetInstallApp();
     const CWaitCursor wait;
-    tal::imemstream payload = payload::open_payload(tal::language_module());
     InstallationRun run(ApplicationSettings(app, m_hWnd), app.m_previousLog, app.m_instanceLock, *this);
-    return run.Run(payload);
+    return run.Run(*m_payload);
 }
 
 void CDlgInstall::RefreshTexts()

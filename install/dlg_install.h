@@ -1,7 +1,9 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "install/installation_report.h"
+#include "install/payload_check.h"
 #include "wizard/wizard_page.h"
 
 // Page 4: the summary of the options, then the installation's log and progress.
@@ -28,4 +30,6 @@ private:
 
     CWnd m_log;
     CWnd m_progress;
+    // Tested in the background from when the wizard opens.
+    std::optional<PayloadCheck> m_payload;
 };

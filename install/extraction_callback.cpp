@@ -30,6 +30,11 @@ using result = payload::notification::result;
 constexpr DWORD users_access = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
 static_assert(users_access == 0x13019F);
 
+// The engine tells its progress every 4 KB piece, thousands of times a second, and an empty
+// look at the queue costs as much as decoding a piece: between pieces the window is served
+// once per screen refresh, which is as often as anybody can see or click.
+constexpr std::chrono::milliseconds piece_serve_interval{16};
+
 bool is(const payload::archive_entry& entry, entry_kind kind)
 {
     return entry.kind == static_cast<std::uint32_t>(kind);
@@ -82,18 +87,25 @@ result ExtractionCallback::operator()(payload::notification n)
     case payload::notification::progress: answer = OnProgress(n.bytes_done, n.bytes_total); break;
     case payload::notification::error: answer = OnError(n.code); break;
     }
-    tal::PumpMessages();
+    ServeWindow(n.kind == payload::notification::progress);
     return answer;
+}
+
+void ExtractionCallback::ServeWindow(bool piece)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (piece && now - m_lastServed < piece_serve_interval)
+        return;
+    tal::PumpMessages();
+    m_lastServed = now;
 }
 
 result ExtractionCallback::OnStarted()
 {
     m_report.SetStatus(LoadLocalizedString(MSG_PREPARING));
     m_report.AppendLog(LoadLocalizedString(MSG_PREPARING), false);
-    if (!payload::test_archive(m_payload))
+    if (!m_payload.Sound())
         payload::raise(payload::compress_errc::archive_damaged);
-    m_payload.clear();
-    m_payload.seekg(0);
     m_report.AppendLog(StepOutcome(true), false);
     return result::proceed;
 }
@@ -182,7 +194,11 @@ void ExtractionCallback::GrantAccess(const payload::archive_entry& entry)
 
 result ExtractionCallback::OnProgress(std::uint64_t done, std::uint64_t total)
 {
-    m_report.SetProgress(ProgressPercent(done, total));
+    // A hundred steps to show in thousands of pieces: the bar is moved when its percent moves.
+    const int percent = ProgressPercent(done, total);
+    if (percent != m_shownPercent)
+        m_report.SetProgress(percent);
+    m_shownPercent = percent;
     return result::proceed;
 }
 

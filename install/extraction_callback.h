@@ -1,20 +1,21 @@
 #pragma once
 // The run's answers to the extraction engine: which entries are written, their journal
 // entries, the log and progress, and the window kept alive between notifications.
+#include <chrono>
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <system_error>
 
 #include "install/installation_report.h"
+#include "install/payload_check.h"
 #include "install/run_state.h"
 #include "payload/notification.h"
 #include "support/security.h"
 
 class ExtractionCallback {
 public:
-    // `payload` is the stream the engine extracts; its archive is tested when extraction starts.
-    ExtractionCallback(InstallationReport& report, RunState& state, std::istream& payload)
+    // `payload` is what the engine extracts; its test's result is awaited when extraction starts.
+    ExtractionCallback(InstallationReport& report, RunState& state, PayloadCheck& payload)
         : m_report(report), m_state(state), m_payload(payload)
     {
     }
@@ -33,10 +34,14 @@ private:
     void CheckPlainPath(const payload::archive_entry& entry, const std::wstring& text);
     // The data file's access for whoever it is for, set on the file itself, never through a link.
     void GrantAccess(const payload::archive_entry& entry);
+    // Dispatches the window's pending messages; after a piece's progress only once a frame.
+    void ServeWindow(bool piece);
 
     InstallationReport& m_report;
     RunState& m_state;
-    std::istream& m_payload;
+    PayloadCheck& m_payload;
+    int m_shownPercent = -1;
+    std::chrono::steady_clock::time_point m_lastServed{};
 };
 
 // Who a data file's access is for: the installing user for a file whose root is their own

@@ -15,6 +15,7 @@
 #include "holders/scope_guard.h"
 #include "install/directx_setup.h"
 #include "install/extraction_callback.h"
+#include "install/payload_check.h"
 #include "install/product_rights.h"
 #include "install/uninstall_key.h"
 #include "payload/extract.h"
@@ -67,7 +68,7 @@ void InstallationRun::FailRun(const std::wstring& errorText)
     m_report.AppendLog(text + L"\r\n", false);
 }
 
-bool InstallationRun::Run(std::istream& payload)
+bool InstallationRun::Run(PayloadCheck& payload)
 {
     m_state.programPath.clear();
     m_state.uninstallerPath.clear();
@@ -134,15 +135,16 @@ bool InstallationRun::Run(std::istream& payload)
     return true;
 }
 
-bool InstallationRun::Extract(std::istream& payload)
+bool InstallationRun::Extract(PayloadCheck& payload)
 {
     const std::wstring examples = FormatLocalizedMessage(MSG_EXAMPLES, {GetProductName(true)});
     m_report.StartProgress();
     // Whatever the extraction did is undone unless it completes.
     tal::scope_guard rollback([this] { m_state.journal.Rollback(); });
     ExtractionCallback callback(m_report, m_state, payload);
+    tal::imemstream source = payload.Open();
     try {
-        if (!payload::extract_archive(payload, {m_state.settings.installFolder, examples, m_state.temporary.folder},
+        if (!payload::extract_archive(source, {m_state.settings.installFolder, examples, m_state.temporary.folder},
                                       std::ref(callback)))
             return false; // the callback has told why
     } catch (...) {

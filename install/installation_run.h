@@ -2,7 +2,6 @@
 // The installation run: extraction with every change journalled, then the shortcuts, the
 // DirectX runtime, the Uninstall key, the program's self-registration and the uninstall log.
 // It reports through an InstallationReport and needs no window.
-#include <istream>
 #include <string>
 #include <system_error>
 
@@ -13,6 +12,7 @@
 namespace tal {
 class named_mutex;
 }
+class PayloadCheck;
 
 class InstallationRun {
 public:
@@ -20,9 +20,10 @@ public:
     InstallationRun(InstallationSettings settings, InstallJournal& journal, tal::named_mutex& lock,
                     InstallationReport& report);
 
-    // The whole run over the archive `payload`. True when the product's files were installed;
-    // the steps after the extraction never change that, their failures are "Failed" lines.
-    bool Run(std::istream& payload);
+    // The whole run over the archive `payload`, whose test it awaits or runs first. True when
+    // the product's files were installed; the steps after the extraction never change that,
+    // their failures are "Failed" lines.
+    bool Run(PayloadCheck& payload);
 
     // After a failed run: the engine's reason, or an empty code when the run failed before
     // the extraction or outside the engine.
@@ -31,7 +32,7 @@ public:
     bool EveryStepSucceeded() const noexcept { return m_everyStepSucceeded; }
 
 private:
-    bool Extract(std::istream& payload);
+    bool Extract(PayloadCheck& payload);
     void FailRun(const std::wstring& errorText);
     // Runs one step after the extraction: whatever escapes it ends that step's line as failed,
     // and nothing is undone.

@@ -314,7 +314,8 @@ bool InstallJournal::CreateFolders(const std::wstring& folder)
             journal_file_->Folder(part);
         if (!::CreateDirectoryW(part.c_str(), nullptr))
             return false;
-        ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW | SHCNF_FLUSH, part.c_str(), nullptr);
+        // The shell learns of the folder without the run waiting for it to take notice.
+        ::SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, part.c_str(), nullptr);
         append(journal_kind::folder, part, true, no_archive_kind);
     }
     return true;

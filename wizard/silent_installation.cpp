@@ -11,6 +11,7 @@
 #include "app/product.h"
 #include "install/application_settings.h"
 #include "install/installation_run.h"
+#include "install/payload_check.h"
 #include "install/silent_report.h"
 #include "payload/compress_error.h"
 #include "payload/payload_resource.h"
@@ -73,7 +74,8 @@ int RunSilentInstallation(CInstallApp& app)
     InstallationSettings settings = ApplicationSettings(app, nullptr);
     AppendSummary(report, settings);
     try {
-        tal::imemstream payload = payload::open_payload(tal::language_module());
+        const tal::imemstream resource = payload::open_payload(tal::language_module());
+        PayloadCheck payload(resource.rdbuf()->data(), resource.rdbuf()->size());
         InstallationRun run(std::move(settings), app.m_previousLog, app.m_instanceLock, report);
         app.m_bInstalled = run.Run(payload);
         if (app.m_bInstalled)

@@ -6,20 +6,23 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "app/previous_installation.h"
 #include "app/product.h"
+#include "holders/handles.h"
 #include "install/extraction_callback.h"
 #include "install/installation_run.h"
+#include "install/payload_check.h"
 #include "payload/archive_entry.h"
 #include "payload/compress_error.h"
 #include "payload/extract.h"
@@ -122,9 +125,10 @@ protected:
         state = std::make_unique<RunState>(settings, journal);
         state->temporary.folder = folder.wide(L"Temporary Files");
         const std::string compressed = test::compress(archive.bytes());
-        tal::imemstream payload(compressed.data(), compressed.size());
+        PayloadCheck payload(compressed.data(), compressed.size());
         ExtractionCallback callback(report, *state, payload);
-        return payload::extract_archive(payload, {install, L"Vantrel Examples", state->temporary.folder},
+        tal::imemstream source = payload.Open();
+        return payload::extract_archive(source, {install, L"Vantrel Examples", state->temporary.folder},
                                         std::ref(callback));
     }
 
@@ -263,7 +267,7 @@ TEST_F(ExtractionRules, AFailureEndsTheLineAndNamesItsCode)
         SCOPED_TRACE(test::narrow(c.status));
         report.log.clear();
         RunState state({}, journal);
-        std::istringstream nothing;
+        PayloadCheck nothing(nullptr, 0);
         ExtractionCallback callback(report, state, nothing);
         journal.RecordFile(folder.wide(L"being written.txt"), kind(entry_kind::program), false);
         ASSERT_TRUE(journal.entry_open);
@@ -282,9 +286,10 @@ TEST_F(ExtractionRules, DamagedArchiveFailsBeforeAnyFile)
     std::string compressed = test::compress(archive.bytes());
     compressed[compressed.size() / 2] ^= 0x55;
     RunState state({}, journal);
-    tal::imemstream payload(compressed.data(), compressed.size());
+    PayloadCheck payload(compressed.data(), compressed.size());
     ExtractionCallback callback(report, state, payload);
-    EXPECT_FALSE(payload::extract_archive(payload, {install, L"", folder.wide(L"tmp")}, std::ref(callback)));
+    tal::imemstream source = payload.Open();
+    EXPECT_FALSE(payload::extract_archive(source, {install, L"", folder.wide(L"tmp")}, std::ref(callback)));
     EXPECT_EQ(report.log, L"Preparing Installation...Failed\r\n");
     EXPECT_EQ(report.status(), L"Installation failed (Error Code 4).");
     EXPECT_FALSE(exists(install));
@@ -293,7 +298,7 @@ TEST_F(ExtractionRules, DamagedArchiveFailsBeforeAnyFile)
 TEST_F(ExtractionRules, TheLogShowsLongPathsWholeAndQuoted)
 {
     RunState state({}, journal);
-    std::istringstream nothing;
+    PayloadCheck nothing(nullptr, 0);
     ExtractionCallback callback(report, state, nothing);
     const std::wstring base = folder.wide(L"Long Folder\\");
     for (const std::size_t length : {std::size_t{200}, std::size_t{259}, std::size_t{260}, std::size_t{300}}) {
@@ -310,6 +315,54 @@ TEST_F(ExtractionRules, TheLogShowsLongPathsWholeAndQuoted)
         EXPECT_EQ(report.log, L"Copying File  \"" + path + L"\"...");
         EXPECT_EQ(report.status_paths.back(), report.log);
     }
+}
+
+TEST_F(RunTest, TheBarMovesOncePerPercent)
+{
+    RunState state({}, journal);
+    PayloadCheck nothing(nullptr, 0);
+    ExtractionCallback callback(report, state, nothing);
+    // Pieces of 4 KB over a megabyte: several per percent, and the last one twice.
+    constexpr std::uint64_t total = 1000000;
+    for (std::uint64_t done = 0; done < total; done += 4096)
+        EXPECT_EQ(callback(payload::notification::make_progress(done, total)), result::proceed);
+    callback(payload::notification::make_progress(total, total));
+    callback(payload::notification::make_progress(total, total));
+    std::vector<int> every_percent;
+    for (int percent = 0; percent <= 100; ++percent)
+        every_percent.push_back(percent);
+    EXPECT_EQ(report.progress, every_percent);
+}
+
+TEST_F(RunTest, TheWindowIsServedAfterEveryEventAndBetweenPiecesOncePerFrame)
+{
+    RunState state({}, journal);
+    PayloadCheck nothing(nullptr, 0);
+    ExtractionCallback callback(report, state, nothing);
+    const auto queued = [] {
+        MSG msg{};
+        return ::PeekMessageW(&msg, nullptr, WM_APP, WM_APP, PM_NOREMOVE) != FALSE;
+    };
+    const auto post = [] { ASSERT_TRUE(::PostThreadMessageW(::GetCurrentThreadId(), WM_APP, 0, 0)); };
+    const auto piece = payload::notification::make_progress(4096, 1000000);
+
+    post();
+    callback(piece); // the first piece finds the window unserved
+    EXPECT_FALSE(queued());
+    const auto served = std::chrono::steady_clock::now();
+    post();
+    callback(piece);
+    // Within the same frame the message waits; a descheduled test may have left the frame.
+    if (std::chrono::steady_clock::now() - served < std::chrono::milliseconds(10)) {
+        EXPECT_TRUE(queued());
+    }
+    callback(payload::notification::make_finished(0, 0));
+    EXPECT_FALSE(queued());
+
+    post();
+    ::Sleep(20); // a frame later
+    callback(piece);
+    EXPECT_FALSE(queued());
 }
 
 TEST(DataFileGrantee, TheUsersOwnProfileGetsTheUserTheSharedFolderEveryUser)
@@ -385,11 +438,16 @@ protected:
     bool run(const test::archive_bytes& archive, InstallationSettings s)
     {
         const std::string compressed = test::compress(archive.bytes());
-        tal::imemstream payload(compressed.data(), compressed.size());
+        PayloadCheck payload(compressed.data(), compressed.size());
         InstallationRun installation(std::move(s), journal, lock, report);
         return installation.Run(payload);
     }
     bool run(const test::archive_bytes& archive) { return run(archive, settings()); }
+    bool run(PayloadCheck& payload)
+    {
+        InstallationRun installation(settings(), journal, lock, report);
+        return installation.Run(payload);
+    }
 
     // The product without a program that could register itself.
     static test::archive_bytes product()
@@ -464,6 +522,85 @@ TEST_F(InstallationRunTest, TheDirectXSetupRunsFromTheTemporaryFolder)
     EXPECT_EQ(report.log.find(L"Shortcuts"), std::wstring::npos);
     EXPECT_FALSE(exists(temporary));
     EXPECT_FALSE(exists(install + L"\\DSETUP.dll"));
+}
+
+// Set by a thread timer, which only a pumped message queue calls.
+HANDLE timer_event = nullptr;
+void CALLBACK set_timer_event(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::SetEvent(timer_event);
+}
+
+TEST_F(InstallationRunTest, TheArchiveTestsResultIsAwaitedWhereverItRuns)
+{
+    // The archive tested in line, in the background and ended before the run, or in the
+    // background and still testing when the run starts: a damaged one writes nothing.
+    enum class test_state { never_started, ended, still_testing };
+    const std::string sound = test::compress(product().bytes());
+    std::string damaged = sound;
+    damaged[damaged.size() / 2] ^= 0x55;
+    const tal::unique_handle released(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(released);
+    timer_event = released.get();
+    for (const bool is_damaged : {true, false}) {
+        for (const test_state state : {test_state::never_started, test_state::ended, test_state::still_testing}) {
+            SCOPED_TRACE(testing::Message() << (is_damaged ? "damaged" : "sound") << ", state "
+                                            << static_cast<int>(state));
+            report = recording_report();
+            journal.current_entries.clear();
+            ::ResetEvent(released.get());
+            std::atomic<bool> ended{false};
+            const std::string& bytes = is_damaged ? damaged : sound;
+            PayloadCheck payload(bytes.data(), bytes.size(), [&](std::istream& source) {
+                if (state == test_state::still_testing)
+                    ::WaitForSingleObject(released.get(), 20000);
+                const bool good = payload::test_archive(source);
+                ended = true;
+                return good;
+            });
+            if (state != test_state::never_started)
+                payload.Start();
+            if (state == test_state::ended) {
+                for (int i = 0; i < 2000 && !ended; ++i)
+                    ::Sleep(10);
+            }
+            if (state == test_state::still_testing) {
+                ASSERT_NE(::SetTimer(nullptr, 0, 100, set_timer_event), 0u);
+            }
+            bool ended_when_shown = false, shown = false;
+            report.throw_on = [&](const std::wstring& text, const std::wstring&) {
+                if (!shown && text == L"Preparing Installation...") {
+                    shown = true;
+                    ended_when_shown = ended;
+                }
+                return false;
+            };
+
+            EXPECT_EQ(run(payload), !is_damaged);
+            EXPECT_TRUE(shown);
+            EXPECT_EQ(ended_when_shown, state == test_state::ended);
+            // Released by the timer: the run kept the messages flowing while it waited.
+            if (state == test_state::still_testing) {
+                EXPECT_EQ(::WaitForSingleObject(released.get(), 0), WAIT_OBJECT_0);
+            }
+            if (is_damaged) {
+                EXPECT_EQ(report.log, L"[ruled ]\r\nPreparing Installation...Failed\r\n");
+                EXPECT_EQ(report.status(), L"Installation failed (Error Code 4).");
+                EXPECT_FALSE(exists(install));
+                EXPECT_TRUE(journal.current_entries.empty());
+            } else {
+                EXPECT_EQ(report.log.rfind(L"[ruled ]\r\nPreparing Installation...OK\r\n" + copying(install + L"\\Vantrel.exe"), 0), 0u)
+                    << test::narrow(report.log);
+                EXPECT_EQ(report.status(), L"Click on 'Next' to continue.");
+                ::SetFileAttributesW((install + L"\\Vantrel.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::SetFileAttributesW((install + L"\\Uninstall.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+                journal.DeleteBackups();
+            }
+            EXPECT_FALSE(exists(temporary));
+        }
+    }
+    timer_event = nullptr;
 }
 
 TEST_F(InstallationRunTest, NoTemporaryFolderStopsTheRunBeforeAnything)

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <objbase.h>
+#include <bzlib.h>
 
 #include <gtest/gtest.h>
 
@@ -337,6 +338,89 @@ TEST_F(Installation, DamagedPayloadWritesNothing)
         EXPECT_EQ(log.find(L"Copying File"), std::wstring::npos);
         EXPECT_EQ(test::item_text(w.page(), IDC_STATUS), L"Installation failed (Error Code 4).");
         EXPECT_TRUE(w.leave());
+    }
+    EXPECT_EQ(machine_snapshot(), before);
+    EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");
+}
+
+BOOL CALLBACK first_language(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found)
+{
+    *reinterpret_cast<WORD*>(found) = language;
+    return FALSE;
+}
+
+// A copy of the built installer around a payload whose test takes a while and finds the damage
+// only in its last block, made once beside the tests.
+std::wstring slowly_tested_damaged_installer()
+{
+    static const std::wstring path = [] {
+        const std::wstring copy = test::test_folder() + L"InstallVantrel-damaged-late.exe";
+        // 24 MB of sixteen letters: about a second of decoding.
+        std::string data(24 << 20, '\0');
+        std::uint32_t seed = 1;
+        for (char& c : data) {
+            seed = seed * 1103515245u + 12345u;
+            c = static_cast<char>('a' + (seed >> 16) % 16);
+        }
+        payload::crc32 crc;
+        crc.update(data.data(), data.size());
+        const std::string archive =
+            payload::encode_header({{L"Vantrel.exe", L"<InstallPath>", 1, data.size(), crc.value()}}) + data;
+        std::string compressed(archive.size() + archive.size() / 100 + 600, '\0');
+        auto size = static_cast<unsigned>(compressed.size());
+        if (BZ2_bzBuffToBuffCompress(compressed.data(), &size, const_cast<char*>(archive.data()),
+                                     static_cast<unsigned>(archive.size()), 9, 0, 0) != BZ_OK)
+            return std::wstring();
+        compressed.resize(size);
+        compressed[compressed.size() - 64] ^= 0x55;
+        if (!::CopyFileW(test::installer_path().c_str(), copy.c_str(), FALSE))
+            return std::wstring();
+        WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+        {
+            const tal::unique_hmodule installer(::LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+            ::EnumResourceLanguagesW(installer.get(), MAKEINTRESOURCEW(RT_PAYLOAD), MAKEINTRESOURCEW(IDR_PAYLOAD),
+                                     first_language, reinterpret_cast<LONG_PTR>(&language));
+        }
+        const HANDLE update = ::BeginUpdateResourceW(copy.c_str(), FALSE);
+        if (!update)
+            return std::wstring();
+        if (!::UpdateResourceW(update, MAKEINTRESOURCEW(RT_PAYLOAD), MAKEINTRESOURCEW(IDR_PAYLOAD), language,
+                               compressed.data(), static_cast<DWORD>(compressed.size()))) {
+            ::EndUpdateResourceW(update, TRUE);
+            return std::wstring();
+        }
+        return ::EndUpdateResourceW(update, FALSE) ? copy : std::wstring();
+    }();
+    return path;
+}
+
+TEST_F(Installation, TheArchiveTestInTheBackgroundEndsWithTheWizard)
+{
+    // The archive is tested from when the wizard opens. Install pressed at once, most likely
+    // while the test still runs, waits for its result; the wizard closed during the test ends
+    // as at any other time. Either way nothing is written.
+    const std::wstring installer = slowly_tested_damaged_installer();
+    ASSERT_FALSE(installer.empty());
+    const auto before = machine_snapshot();
+    {
+        test::wizard w(installer);
+        const std::wstring log = install_quickly(w);
+        EXPECT_NE(log.find(L"Preparing Installation...Failed\r\n"), std::wstring::npos) << test::narrow(log);
+        EXPECT_EQ(log.find(L"Copying File"), std::wstring::npos);
+        EXPECT_EQ(test::item_text(w.page(), IDC_STATUS), L"Installation failed (Error Code 4).");
+        EXPECT_TRUE(w.leave());
+    }
+    for (const int page : {PAGE_START, PAGE_INSTALL}) {
+        SCOPED_TRACE(page);
+        test::wizard w(installer);
+        if (page == PAGE_INSTALL) {
+            w.next();
+            w.next();
+            ASSERT_TRUE(w.wait_page(PAGE_INSTALL));
+        }
+        std::wstring question;
+        EXPECT_TRUE(w.leave(&question));
+        EXPECT_EQ(question, L"Installation is not complete.\r\n\r\nDo you still confirm exit Installation ?");
     }
     EXPECT_EQ(machine_snapshot(), before);
     EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");

@@ -1,0 +1,105 @@
+#include "install/payload_check.h"
+
+#include <algorithm>
+#include <streambuf>
+
+#include "payload/extract.h"
+#include "support/message_pump.h"
+
+namespace {
+
+// The payload handed out in windows, so that a test can be ended between two of them.
+class stoppable_buf : public std::streambuf {
+public:
+    stoppable_buf(const char* data, std::size_t size, const std::atomic<bool>& stop)
+        : next_(data), end_(data + size), stop_(stop)
+    {
+    }
+
+protected:
+    int_type underflow() override
+    {
+        if (gptr() < egptr())
+            return traits_type::to_int_type(*gptr());
+        if (next_ == end_ || stop_.load(std::memory_order_relaxed))
+            return traits_type::eof();
+        // Large enough that the check costs nothing, small enough to stop within milliseconds.
+        constexpr std::size_t window = 256 * 1024;
+        char* begin = const_cast<char*>(next_);
+        next_ += std::min<std::size_t>(window, static_cast<std::size_t>(end_ - next_));
+        setg(begin, begin, const_cast<char*>(next_));
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    const char* next_;
+    const char* const end_;
+    const std::atomic<bool>& stop_;
+};
+
+} // namespace
+
+PayloadCheck::PayloadCheck(const char* data, std::size_t size, archive_test test)
+    : m_data(data), m_size(size), m_test(test ? std::move(test) : archive_test(payload::test_archive))
+{
+}
+
+PayloadCheck::~PayloadCheck()
+{
+    if (m_thread) {
+        m_stop = true;
+        ::WaitForSingleObject(m_thread.get(), INFINITE);
+    }
+}
+
+void PayloadCheck::Start()
+{
+    if (m_started)
+        return;
+    // Created suspended, so that it never runs at the normal priority beside the wizard.
+    m_thread.reset(::CreateThread(nullptr, 0, TestInBackground, this, CREATE_SUSPENDED, nullptr));
+    if (!m_thread)
+        return; // the run tests the archive itself
+    m_started = true;
+    ::SetThreadPriority(m_thread.get(), THREAD_PRIORITY_BELOW_NORMAL);
+    ::ResumeThread(m_thread.get());
+}
+
+bool PayloadCheck::Sound()
+{
+    if (!m_started) {
+        m_started = true;
+        m_sound = RunTest();
+    }
+    if (m_thread) {
+        const HANDLE thread = m_thread.get();
+        DWORD woke = WAIT_OBJECT_0 + 1;
+        while (woke == WAIT_OBJECT_0 + 1) {
+            woke = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+            if (woke == WAIT_OBJECT_0 + 1)
+                tal::PumpMessages();
+        }
+        if (woke != WAIT_OBJECT_0)
+            ::WaitForSingleObject(thread, INFINITE);
+        m_thread.reset();
+    }
+    return m_sound;
+}
+
+DWORD WINAPI PayloadCheck::TestInBackground(void* self)
+{
+    auto* check = static_cast<PayloadCheck*>(self);
+    check->m_sound = check->RunTest();
+    return 0;
+}
+
+bool PayloadCheck::RunTest() noexcept
+{
+    try {
+        stoppable_buf buffer(m_data, m_size, m_stop);
+        std::istream source(&buffer);
+        return m_test(source);
+    } catch (...) {
+        return false;
+    }
+}

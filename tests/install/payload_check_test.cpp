@@ -1,0 +1,137 @@
+// The payload's archive test in the background: its result with and without a background
+// thread, the thread's priority, the wait that keeps messages flowing, and an early end when
+// the check goes away while testing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "holders/handles.h"
+#include "install/payload_check.h"
+#include "payload/extract.h"
+#include "test_support.h"
+
+namespace {
+
+std::string sound_archive()
+{
+    test::archive_bytes archive;
+    archive.add(L"Vantrel.exe", L"<InstallPath>", std::string(300000, 'v'), 1);
+    return test::compress(archive.bytes());
+}
+
+// Set by a thread timer, which only a pumped message queue calls.
+std::atomic<HANDLE> timer_event{nullptr};
+void CALLBACK set_timer_event(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::SetEvent(timer_event.load());
+}
+
+TEST(PayloadCheck, TellsSoundFromDamagedWithOrWithoutABackgroundTest)
+{
+    const std::string sound = sound_archive();
+    std::string damaged = sound;
+    damaged[damaged.size() / 2] ^= 0x55;
+    const std::string followed = sound + "x";
+    struct {
+        const char* name;
+        const std::string& bytes;
+        bool expected;
+    } const cases[] = {
+        {"sound", sound, true},
+        {"damaged", damaged, false},
+        {"cut short", sound.substr(0, sound.size() - 10), false},
+        {"followed by more", followed, false},
+        {"empty", std::string(), false},
+    };
+    for (const auto& c : cases) {
+        for (const bool background : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.name << (background ? ", in the background" : ", in line"));
+            PayloadCheck check(c.bytes.data(), c.bytes.size());
+            if (background)
+                check.Start();
+            EXPECT_EQ(check.Sound(), c.expected);
+            // Asked again, the same answer.
+            EXPECT_EQ(check.Sound(), c.expected);
+        }
+    }
+}
+
+TEST(PayloadCheck, TestsOnceOnABelowNormalThreadWhenStarted)
+{
+    const std::string bytes = sound_archive();
+    for (const bool background : {false, true}) {
+        SCOPED_TRACE(background ? "started" : "not started");
+        int calls = 0;
+        DWORD thread = 0;
+        int priority = THREAD_PRIORITY_ERROR_RETURN;
+        PayloadCheck check(bytes.data(), bytes.size(), [&](std::istream& source) {
+            ++calls;
+            thread = ::GetCurrentThreadId();
+            priority = ::GetThreadPriority(::GetCurrentThread());
+            return payload::test_archive(source);
+        });
+        if (background) {
+            check.Start();
+            check.Start();
+        }
+        EXPECT_TRUE(check.Sound());
+        EXPECT_TRUE(check.Sound());
+        check.Start();
+        EXPECT_EQ(calls, 1);
+        if (background) {
+            EXPECT_NE(thread, ::GetCurrentThreadId());
+            EXPECT_EQ(priority, THREAD_PRIORITY_BELOW_NORMAL);
+        } else {
+            EXPECT_EQ(thread, ::GetCurrentThreadId());
+        }
+    }
+}
+
+TEST(PayloadCheck, WaitingForTheBackgroundTestPumpsMessages)
+{
+    // The test ends only once a thread timer has fired: the wait must dispatch messages.
+    const tal::unique_handle released(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(released);
+    timer_event = released.get();
+    const std::string bytes = sound_archive();
+    bool released_by_timer = false;
+    PayloadCheck check(bytes.data(), bytes.size(), [&](std::istream& source) {
+        released_by_timer = ::WaitForSingleObject(released.get(), 20000) == WAIT_OBJECT_0;
+        return payload::test_archive(source);
+    });
+    check.Start();
+    ASSERT_NE(::SetTimer(nullptr, 0, 50, set_timer_event), 0u);
+    EXPECT_TRUE(check.Sound());
+    EXPECT_TRUE(released_by_timer);
+    timer_event = nullptr;
+}
+
+TEST(PayloadCheck, GoingAwayWhileTestingEndsTheTestEarly)
+{
+    // A slow reader over 16 MB: the check that goes away stops it between two reads.
+    const std::string bytes(16 * 1024 * 1024, 'p');
+    const tal::unique_handle reading(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(reading);
+    std::atomic<std::size_t> read{0};
+    {
+        PayloadCheck check(bytes.data(), bytes.size(), [&](std::istream& source) {
+            char piece[4096];
+            while (const std::streamsize got = source.rdbuf()->sgetn(piece, sizeof piece)) {
+                read += static_cast<std::size_t>(got);
+                ::SetEvent(reading.get());
+                ::Sleep(1);
+            }
+            return true;
+        });
+        check.Start();
+        ASSERT_EQ(::WaitForSingleObject(reading.get(), 20000), WAIT_OBJECT_0);
+    }
+    EXPECT_GT(read.load(), 0u);
+    EXPECT_LT(read.load(), bytes.size());
+}
+
+} // namespace
