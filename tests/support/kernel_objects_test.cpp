@@ -96,8 +96,9 @@ TEST(InstallerLock, InitialOwnerWaitsForAnExistingMutex)
     // The owner's thread holds it: no one else gets it meanwhile.
     const tal::unique_handle probe(::OpenMutexW(SYNCHRONIZE, FALSE, (tal::global_object_prefix() + name).c_str()));
     EXPECT_TRUE(probe);
-    if (probe)
+    if (probe) {
         EXPECT_EQ(::WaitForSingleObject(probe.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    }
     ::SetEvent(done.get());
     owner.join();
 }

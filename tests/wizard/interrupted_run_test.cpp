@@ -456,8 +456,9 @@ class KilledRun : public KilledInstaller, public ::testing::WithParamInterface<k
 TEST_P(KilledRun, NextStartUndoesItThenInstallAndUninstallLeaveNothing)
 {
     const kill_point& point = GetParam();
-    if (point.update)
+    if (point.update) {
         ASSERT_NO_FATAL_FAILURE(InstallOlderVersion());
+    }
     const item_map before = machine_snapshot();
 
     ASSERT_NO_FATAL_FAILURE(KillRunAt(point));
