@@ -1,6 +1,7 @@
 // The installation benchmark's Windows side. Each mode prints "name milliseconds" lines.
 //   install_bench steps PAYLOAD          one installation run over PAYLOAD, step by step
-//   install_bench wizard INSTALLER       a quick installation: from pressing Install to the run's end
+//   install_bench wizard INSTALLER [PACE] a quick installation: from pressing Install to the run's end;
+//                                        PACE ms spent reading each page before going on (default 0)
 //   install_bench process PROGRAM [ARGS] a program's whole run, from its start to its exit; ended
 //                                        after a minute (an installer that ignores /S shows its wizard)
 //   install_bench engine PAYLOAD ROUNDS  the archive test, an extraction with no callback and one
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -199,18 +201,21 @@ int run_engine(const std::wstring& payload_path, int rounds)
     return 0;
 }
 
-int run_wizard(const std::wstring& installer)
+int run_wizard(const std::wstring& installer, DWORD pace_ms)
 {
     cleaner().clean();
     int code = 1;
     {
         test::wizard w(installer);
+        ::Sleep(pace_ms);
         w.next();
         if (!w.wait_page(PAGE_MODE))
             return 3;
+        ::Sleep(pace_ms);
         w.next();
         if (!w.wait_page(PAGE_INSTALL))
             return 3;
+        ::Sleep(pace_ms);
         const HWND exit_button = ::GetDlgItem(w.frame(), IDCANCEL);
         const auto start = clock_type::now();
         ::PostMessageW(::GetDlgItem(w.frame(), IDOK), BM_CLICK, 0, 0);
@@ -299,8 +304,8 @@ int wmain(int argc, wchar_t** argv)
     try {
         if (mode == L"steps" && argc == 3)
             return run_steps(argv[2]);
-        if (mode == L"wizard" && argc == 3)
-            return run_wizard(argv[2]);
+        if (mode == L"wizard" && (argc == 3 || argc == 4))
+            return run_wizard(argv[2], argc == 4 ? static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)) : 0);
         if (mode == L"process" && argc >= 3) {
             std::wstring args;
             for (int i = 3; i < argc; ++i)
