@@ -1,0 +1,144 @@
+#include "payload/bzip2_block_pool.h"
+
+#include <algorithm>
+
+#include "payload/compress_error.h"
+
+namespace payload {
+namespace {
+
+// Output handed to libbz2 per call: large enough to keep its fast path busy, small enough
+// that a stop request is seen soon.
+constexpr std::size_t output_step = 1 << 20;
+constexpr std::size_t discard_size = 1 << 16;
+
+} // namespace
+
+bzip2_decompression::bzip2_decompression()
+{
+    const int status = BZ2_bzDecompressInit(&stream_, 0, 0);
+    if (status != BZ_OK)
+        throw bzip2_failure(status);
+}
+
+bzip2_decompression::~bzip2_decompression()
+{
+    BZ2_bzDecompressEnd(&stream_);
+}
+
+void decode_bzip2_block(bzip2_block_job& job, const std::atomic<bool>& stop)
+{
+    bzip2_decompression decompression;
+    bz_stream& stream = decompression.stream();
+    stream.next_in = reinterpret_cast<char*>(job.wrapped.data());
+    stream.avail_in = static_cast<unsigned>(job.wrapped.size());
+    job.output.reset(new char[job.capacity]);
+    std::unique_ptr<char[]> discard;
+    bool spilled = false;
+    while (!stop.load(std::memory_order_relaxed)) {
+        char* out = nullptr;
+        std::size_t room = 0;
+        const bool keeping = job.size < job.capacity;
+        if (keeping) {
+            out = job.output.get() + job.size;
+            room = std::min<std::size_t>(output_step, job.capacity - static_cast<std::size_t>(job.size));
+        } else {
+            // Too large to keep: decode on only to learn whether the block is sound and how
+            // long it is; the reader decodes it again as it hands it out.
+            if (!discard)
+                discard.reset(new char[discard_size]);
+            out = discard.get();
+            room = discard_size;
+        }
+        const unsigned input_before = stream.avail_in;
+        stream.next_out = out;
+        stream.avail_out = static_cast<unsigned>(room);
+        const int status = BZ2_bzDecompress(&stream);
+        const std::size_t produced = room - stream.avail_out;
+        job.size += produced;
+        spilled = spilled || (!keeping && produced > 0);
+        if (status == BZ_STREAM_END) {
+            job.sound = stream.avail_in == 0;
+            break;
+        }
+        if (status != BZ_OK || (produced == 0 && stream.avail_in == input_before))
+            break;
+    }
+    job.kept = job.sound && !spilled;
+    if (!job.kept)
+        job.output.reset();
+}
+
+bzip2_block_pool::bzip2_block_pool(unsigned workers)
+{
+    try {
+        for (unsigned i = 0; i < workers; ++i)
+            threads_.emplace_back([this] { work(); });
+    } catch (...) {
+        stop();
+        throw;
+    }
+}
+
+bzip2_block_pool::~bzip2_block_pool()
+{
+    stop();
+}
+
+void bzip2_block_pool::stop() noexcept
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        queue_.clear();
+    }
+    queued_.notify_all();
+    for (std::thread& thread : threads_) {
+        if (thread.joinable())
+            thread.join();
+    }
+}
+
+void bzip2_block_pool::submit(std::shared_ptr<bzip2_block_job> job)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(std::move(job));
+    }
+    queued_.notify_one();
+}
+
+void bzip2_block_pool::wait(const std::shared_ptr<bzip2_block_job>& job)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    finished_.wait(lock, [&] { return job->finished; });
+}
+
+void bzip2_block_pool::work()
+{
+    for (;;) {
+        std::shared_ptr<bzip2_block_job> job;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_)
+                return;
+            job = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        try {
+            decode_bzip2_block(*job, stopping_);
+        } catch (...) {
+            // Out of memory, most likely: the block stays unsound and the reader falls back.
+            job->sound = false;
+            job->kept = false;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job->finished = true;
+        }
+        finished_.notify_all();
+    }
+}
+
+} // namespace payload
