@@ -1,6 +1,7 @@
 #include "payload/bzip2_block_pool.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "payload/compress_error.h"
 
@@ -11,11 +12,59 @@ namespace {
 // that a stop request is seen soon.
 constexpr std::size_t output_step = 1 << 20;
 constexpr std::size_t discard_size = 1 << 16;
+// libbz2 asks for its state and one table per stream; a little room beyond.
+constexpr std::size_t memory_blocks_kept = 4;
+constexpr std::size_t spare_outputs_kept = 8;
 
 } // namespace
 
-bzip2_decompression::bzip2_decompression()
+bzip2_memory::~bzip2_memory()
 {
+    for (const block& b : blocks_)
+        std::free(b.data);
+}
+
+void* bzip2_memory::take(std::size_t size) noexcept
+{
+    for (block& b : blocks_) {
+        if (!b.used && b.size == size) {
+            b.used = true;
+            return b.data;
+        }
+    }
+    void* data = std::malloc(size);
+    if (!data)
+        return nullptr;
+    if (blocks_.size() < memory_blocks_kept) {
+        try {
+            blocks_.push_back({data, size, true});
+        } catch (...) {
+            // Not kept, then: given back, it is freed.
+        }
+    }
+    return data;
+}
+
+void bzip2_memory::give(void* data) noexcept
+{
+    for (block& b : blocks_) {
+        if (b.data == data) {
+            b.used = false;
+            return;
+        }
+    }
+    std::free(data);
+}
+
+bzip2_decompression::bzip2_decompression(bzip2_memory* memory)
+{
+    if (memory) {
+        stream_.opaque = memory;
+        stream_.bzalloc = [](void* opaque, int count, int size) {
+            return static_cast<bzip2_memory*>(opaque)->take(static_cast<std::size_t>(count) * static_cast<std::size_t>(size));
+        };
+        stream_.bzfree = [](void* opaque, void* block) { static_cast<bzip2_memory*>(opaque)->give(block); };
+    }
     const int status = BZ2_bzDecompressInit(&stream_, 0, 0);
     if (status != BZ_OK)
         throw bzip2_failure(status);
@@ -26,13 +75,14 @@ bzip2_decompression::~bzip2_decompression()
     BZ2_bzDecompressEnd(&stream_);
 }
 
-void decode_bzip2_block(bzip2_block_job& job, const std::atomic<bool>& stop)
+void decode_bzip2_block(bzip2_block_job& job, const std::atomic<bool>& stop, bzip2_memory* memory)
 {
-    bzip2_decompression decompression;
+    bzip2_decompression decompression(memory);
     bz_stream& stream = decompression.stream();
     stream.next_in = reinterpret_cast<char*>(job.wrapped.data());
     stream.avail_in = static_cast<unsigned>(job.wrapped.size());
-    job.output.reset(new char[job.capacity]);
+    if (!job.output)
+        job.output.reset(new char[job.capacity]);
     std::unique_ptr<char[]> discard;
     bool spilled = false;
     while (!stop.load(std::memory_order_relaxed)) {
@@ -65,7 +115,9 @@ void decode_bzip2_block(bzip2_block_job& job, const std::atomic<bool>& stop)
             break;
     }
     job.kept = job.sound && !spilled;
-    if (!job.kept)
+    if (job.kept)
+        std::vector<unsigned char>().swap(job.wrapped); // not needed again: memory stays flat
+    else
         job.output.reset();
 }
 
@@ -114,8 +166,22 @@ void bzip2_block_pool::wait(const std::shared_ptr<bzip2_block_job>& job)
     finished_.wait(lock, [&] { return job->finished; });
 }
 
+void bzip2_block_pool::recycle(bzip2_block_job& job)
+{
+    if (!job.output)
+        return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (spare_capacity_ != job.capacity) {
+        spare_.clear();
+        spare_capacity_ = job.capacity;
+    }
+    if (spare_.size() < spare_outputs_kept)
+        spare_.push_back(std::move(job.output));
+}
+
 void bzip2_block_pool::work()
 {
+    bzip2_memory memory;
     for (;;) {
         std::shared_ptr<bzip2_block_job> job;
         {
@@ -125,9 +191,13 @@ void bzip2_block_pool::work()
                 return;
             job = std::move(queue_.front());
             queue_.pop_front();
+            if (!spare_.empty() && spare_capacity_ == job->capacity) {
+                job->output = std::move(spare_.back());
+                spare_.pop_back();
+            }
         }
         try {
-            decode_bzip2_block(*job, stopping_);
+            decode_bzip2_block(*job, stopping_, &memory);
         } catch (...) {
             // Out of memory, most likely: the block stays unsound and the reader falls back.
             job->sound = false;

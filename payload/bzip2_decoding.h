@@ -8,7 +8,8 @@ struct bzip2_decoding {
     unsigned workers = 0;
 };
 
-// One worker per core, at most four, where there is more than one core; none otherwise.
+// One worker per core the process may use, at most four, where there is more than one;
+// none otherwise.
 bzip2_decoding default_bzip2_decoding() noexcept;
 
 } // namespace payload

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <system_error>
-#include <thread>
 
 #include "payload/bzip2_blocks.h"
 #include "payload/compress_error.h"
+#include "payload/platform.h"
 
 namespace payload {
 namespace {
@@ -21,7 +21,7 @@ constexpr unsigned block_header_bits = bzip2_magic_bits + 32;
 
 bzip2_decoding default_bzip2_decoding() noexcept
 {
-    const unsigned cores = std::thread::hardware_concurrency();
+    const unsigned cores = platform::usable_cores();
     return {cores > 1 ? std::min(cores, max_workers) : 0u};
 }
 
@@ -119,7 +119,7 @@ std::size_t parallel_bzip2_reader::take_front(char* out, std::size_t count)
     }
     if (again_begin_ == again_end_) {
         if (!again_) {
-            again_.emplace();
+            again_.emplace(&again_memory_);
             again_buffer_.reset(new char[again_step]);
             again_->stream().next_in = reinterpret_cast<char*>(job.wrapped.data());
             again_->stream().avail_in = static_cast<unsigned>(job.wrapped.size());
@@ -142,6 +142,7 @@ std::size_t parallel_bzip2_reader::take_front(char* out, std::size_t count)
 
 void parallel_bzip2_reader::pop_front()
 {
+    pool_->recycle(*jobs_.front());
     jobs_.pop_front();
     front_finished_ = false;
     offset_ = 0;

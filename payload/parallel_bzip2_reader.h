@@ -88,6 +88,7 @@ private:
     bool front_finished_ = false;
     std::uint64_t offset_ = 0; // bytes of the front block handed out
     // A front block too large to keep, decoded again here piece by piece.
+    bzip2_memory again_memory_;
     std::optional<bzip2_decompression> again_;
     std::unique_ptr<char[]> again_buffer_;
     std::size_t again_begin_ = 0;
