@@ -51,7 +51,14 @@ parallel_bzip2_reader::~parallel_bzip2_reader() = default;
 std::size_t parallel_bzip2_reader::read(char* out, std::size_t count)
 {
     if (parallel_) {
-        if (const std::optional<std::size_t> served = serve(out, count)) {
+        std::optional<std::size_t> served;
+        try {
+            served = serve(out, count);
+        } catch (const std::exception&) {
+            // Out of memory or threads: the sequential decoder may still manage, and its
+            // failure, if any, is the one to report.
+        }
+        if (served) {
             remember(count);
             return *served;
         }
