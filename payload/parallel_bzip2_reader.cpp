@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
 
 #include "payload/bzip2_blocks.h"
 #include "payload/compress_error.h"
@@ -37,8 +36,8 @@ parallel_bzip2_reader::parallel_bzip2_reader(std::istream& source, bzip2_decodin
     const unsigned workers = std::min(decoding.workers, max_workers);
     try {
         pool_ = std::make_unique<bzip2_block_pool>(workers);
-    } catch (const std::system_error&) {
-        return;
+    } catch (const std::exception&) {
+        return; // no threads to be had: decoded here alone
     }
     // Enough blocks cut ahead to keep every worker busy while this thread hands out the
     // oldest; no more, so that memory stays flat however long the stream.
