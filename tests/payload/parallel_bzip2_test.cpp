@@ -119,7 +119,7 @@ TEST(Bzip2Blocks, MagicsAreFoundAtEveryBitOffset)
     for (unsigned shift = 0; shift < 16; ++shift) {
         for (const auto& [magic, kind] : {std::pair{payload::bzip2_block_magic, bzip2_mark::block},
                                           std::pair{payload::bzip2_end_magic, bzip2_mark::end}}) {
-            // Ones before the magic, so that no other alignment can match by accident.
+            // Ones around the magic, so that no other alignment can match by accident.
             const std::uint64_t value = (magic << (16 - shift)) | ((std::uint64_t{1} << (16 - shift)) - 1)
                                         | (shift == 0 ? 0 : ~std::uint64_t{0} << (64 - shift));
             std::string bytes(9, '\0');
