@@ -6,8 +6,8 @@
 
 #include "payload/archive_format.h"
 #include "payload/archive_writer.h"
-#include "payload/bzip2_reader.h"
 #include "payload/compress_error.h"
+#include "payload/parallel_bzip2_reader.h"
 
 namespace payload {
 namespace {
@@ -28,7 +28,7 @@ void offer(archive_writer& writer, const char* bytes, std::int64_t count)
 // A damaged stream can decode into a nonsensical header before the decompressor finds the
 // damage at the end of its block: read on for a bounded while, discarding, so that the
 // damage is reported as such. Raises the decompressor's failure if it comes.
-void read_on_after_refused_header(bzip2_reader& reader)
+void read_on_after_refused_header(parallel_bzip2_reader& reader)
 {
     char piece[piece_size];
     std::uint64_t left = maximal_header_size;
@@ -54,7 +54,8 @@ std::wstring failure_path(const std::exception& e, const archive_writer* writer)
 
 } // namespace
 
-bool extract_archive(std::istream& source, const destination_roots& roots, const extract_callback& callback)
+bool extract_archive(std::istream& source, const destination_roots& roots, const extract_callback& callback,
+                     bzip2_decoding decoding)
 {
     const auto notify = [&callback](const notification& n) {
         if (callback)
@@ -66,7 +67,7 @@ bool extract_archive(std::istream& source, const destination_roots& roots, const
         writer = std::make_unique<archive_writer>(roots);
         writer->set_callback(callback);
 
-        bzip2_reader reader(source);
+        parallel_bzip2_reader reader(source, decoding);
         char piece[piece_size];
         while (const std::size_t got = reader.read(piece, sizeof piece)) {
             try {
@@ -95,10 +96,10 @@ bool extract_archive(std::istream& source, const destination_roots& roots, const
     }
 }
 
-bool test_archive(std::istream& source)
+bool test_archive(std::istream& source, bzip2_decoding decoding)
 {
     try {
-        bzip2_reader reader(source);
+        parallel_bzip2_reader reader(source, decoding);
         char piece[piece_size];
         while (reader.read(piece, sizeof piece) != 0) {
         }

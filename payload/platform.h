@@ -44,6 +44,9 @@ element_state inspect_element(const std::wstring& path);
 // The system's error code for a link where a plain folder or file was wanted.
 std::error_code link_fault_code(link_fault fault);
 
+// The processors this process may run on, at least 1.
+unsigned usable_cores() noexcept;
+
 // The runtime library's record of the last failure: the platform error if one is recorded,
 // else errno; empty when neither is. clear_runtime_errors() resets both.
 std::error_code recorded_runtime_error() noexcept;

@@ -1,9 +1,11 @@
 #include <cerrno>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "payload/platform.h"
@@ -182,6 +184,16 @@ std::size_t input_file::read(char* bytes, std::size_t count)
         if (errno != EINTR)
             raise_errno("cannot read", path_);
     }
+}
+
+unsigned usable_cores() noexcept
+{
+    // The affinity mask, not the machine's count: a process held to one core decodes alone.
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) != 0)
+        return 1;
+    return std::max(1, CPU_COUNT(&set));
 }
 
 } // namespace payload::platform

@@ -200,6 +200,18 @@ std::size_t input_file::read(char* bytes, std::size_t count)
     return got;
 }
 
+unsigned usable_cores() noexcept
+{
+    // The affinity mask, not the machine's count: a process held to one core decodes alone.
+    DWORD_PTR process = 0, system = 0;
+    if (!::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system))
+        return 1;
+    unsigned cores = 0;
+    for (; process != 0; process &= process - 1)
+        ++cores;
+    return cores > 0 ? cores : 1;
+}
+
 } // namespace payload::platform
 
 namespace payload {

@@ -8,6 +8,7 @@
 #include "payload/extract.h"
 #include "payload/memstream.h"
 #include "payload/platform.h"
+#include "decoders.h"
 #include "test_support.h"
 
 namespace {
@@ -21,25 +22,52 @@ struct run_result {
     test::recorder log;
 };
 
-run_result extract(const std::string& compressed, const payload::destination_roots& roots,
-                   std::function<result(const notification&)> answer = {})
-{
-    run_result r{false, {}};
-    r.log.answer = std::move(answer);
-    tal::imemstream source(compressed.data(), compressed.size());
-    r.ok = payload::extract_archive(source, roots, r.log.callback());
-    return r;
-}
-
-class ExtractTest : public ::testing::Test {
+// Folders for one test and the engine run with the decoder the test is given.
+class EngineFixture {
 protected:
-    test::temp_folder folder;
-    payload::destination_roots roots{folder.wide(L"app"), L"", folder.wide(L"tmp")};
+    virtual ~EngineFixture() = default;
+    virtual payload::bzip2_decoding decoding() const = 0;
+
+    run_result extract(const std::string& compressed, const payload::destination_roots& to,
+                       std::function<result(const notification&)> answer = {}) const
+    {
+        run_result r{false, {}};
+        r.log.answer = std::move(answer);
+        tal::imemstream source(compressed.data(), compressed.size());
+        r.ok = payload::extract_archive(source, to, r.log.callback(), decoding());
+        return r;
+    }
+
+    bool test_archive(std::istream& source) const { return payload::test_archive(source, decoding()); }
 
     std::filesystem::path target(const std::wstring& below) const { return test::to_path(folder.wide(below)); }
+
+    test::temp_folder folder;
+    payload::destination_roots roots{folder.wide(L"app"), L"", folder.wide(L"tmp")};
 };
 
-TEST_F(ExtractTest, WritesEveryFileAndReportsEachStep)
+class ExtractTest : public EngineFixture, public ::testing::TestWithParam<test::decoder> {
+protected:
+    payload::bzip2_decoding decoding() const override { return GetParam().decoding; }
+};
+
+INSTANTIATE_TEST_SUITE_P(BothDecoders, ExtractTest, test::both_decoders(), test::decoder_name);
+
+// A table of cases, each run over both decoders.
+template <class Case>
+class CaseTest : public EngineFixture, public ::testing::TestWithParam<std::tuple<Case, test::decoder>> {
+protected:
+    const Case& the_case() const { return std::get<0>(this->GetParam()); }
+    payload::bzip2_decoding decoding() const override { return std::get<1>(this->GetParam()).decoding; }
+};
+
+template <class Case>
+std::string case_name(const ::testing::TestParamInfo<std::tuple<Case, test::decoder>>& info)
+{
+    return std::string(std::get<0>(info.param).name) + std::get<1>(info.param).name;
+}
+
+TEST_P(ExtractTest, WritesEveryFileAndReportsEachStep)
 {
     test::archive_bytes archive;
     archive.add(L"C:\\Dev\\Files\\Vantrel.exe", L"<InstallPath>", std::string(10000, 'x'))
@@ -70,7 +98,7 @@ TEST_F(ExtractTest, WritesEveryFileAndReportsEachStep)
     EXPECT_EQ(r.log.bytes_read, compressed.size());
 }
 
-TEST_F(ExtractTest, ProgressCountsEveryByteOfLargeFiles)
+TEST_P(ExtractTest, ProgressCountsEveryByteOfLargeFiles)
 {
     std::string big(200000, '\0');
     for (std::size_t i = 0; i < big.size(); ++i)
@@ -94,7 +122,7 @@ TEST_F(ExtractTest, ProgressCountsEveryByteOfLargeFiles)
     EXPECT_EQ(test::read_file(target(L"app/big.bin")), big);
 }
 
-TEST_F(ExtractTest, EmptyEntriesAfterTheLastDataAreStillCreated)
+TEST_P(ExtractTest, EmptyEntriesAfterTheLastDataAreStillCreated)
 {
     test::archive_bytes archive;
     archive.add(L"a.txt", L"<InstallPath>", "alpha").add(L"b.lib", L"<InstallPath>", "").add(L"c.lib", L"<InstallPath>", "");
@@ -109,7 +137,7 @@ TEST_F(ExtractTest, EmptyEntriesAfterTheLastDataAreStillCreated)
     EXPECT_EQ(test::read_file(target(L"app/c.lib")), "");
 }
 
-TEST_F(ExtractTest, ArchiveOfOnlyEmptyEntriesOrNoEntries)
+TEST_P(ExtractTest, ArchiveOfOnlyEmptyEntriesOrNoEntries)
 {
     test::archive_bytes empties;
     empties.add(L"x.lib", L"<InstallPath>\\Lib", "").add(L"y.lib", L"<InstallPath>\\Lib", "");
@@ -127,7 +155,7 @@ TEST_F(ExtractTest, ArchiveOfOnlyEmptyEntriesOrNoEntries)
     EXPECT_FALSE(std::filesystem::exists(target(L"other")));
 }
 
-TEST_F(ExtractTest, SkippedEntryLeavesTheTargetAloneButCountsItsBytes)
+TEST_P(ExtractTest, SkippedEntryLeavesTheTargetAloneButCountsItsBytes)
 {
     test::archive_bytes archive;
     archive.add(L"keep.bmp", L"<InstallPath>", std::string(9000, 'n')).add(L"next.txt", L"<InstallPath>", "next");
@@ -146,7 +174,7 @@ TEST_F(ExtractTest, SkippedEntryLeavesTheTargetAloneButCountsItsBytes)
     EXPECT_EQ(r.log.last_progress, raw.size());
 }
 
-TEST_F(ExtractTest, UnknownAnswersActAsProceedAndSkipIsIgnoredOutsideFileBegin)
+TEST_P(ExtractTest, UnknownAnswersActAsProceedAndSkipIsIgnoredOutsideFileBegin)
 {
     test::archive_bytes archive;
     archive.add(L"a.txt", L"<InstallPath>", "alpha");
@@ -169,11 +197,11 @@ void PrintTo(const abort_case& c, std::ostream* os)
     *os << c.name;
 }
 
-class AbortTest : public ExtractTest, public ::testing::WithParamInterface<abort_case> {};
+using AbortTest = CaseTest<abort_case>;
 
 TEST_P(AbortTest, StopsWithInterruptedAndTheRightPath)
 {
-    const abort_case c = GetParam();
+    const abort_case c = the_case();
     test::archive_bytes archive;
     archive.add(L"first.bin", L"<InstallPath>", std::string(10000, 'a')).add(L"second.bin", L"<InstallPath>", "b");
     int seen = 0;
@@ -193,13 +221,14 @@ TEST_P(AbortTest, StopsWithInterruptedAndTheRightPath)
 
 INSTANTIATE_TEST_SUITE_P(
     EachPlace, AbortTest,
-    ::testing::Values(abort_case{"DirectoryProgress", notification::progress, 1, false},
-                      abort_case{"FileBegin", notification::file_begin, 1, false},
-                      abort_case{"DataProgress", notification::progress, 2, true},
-                      abort_case{"FileEnd", notification::file_end, 1, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Combine(::testing::Values(abort_case{"DirectoryProgress", notification::progress, 1, false},
+                                         abort_case{"FileBegin", notification::file_begin, 1, false},
+                                         abort_case{"DataProgress", notification::progress, 2, true},
+                                         abort_case{"FileEnd", notification::file_end, 1, true}),
+                       test::both_decoders()),
+    case_name<abort_case>);
 
-TEST_F(ExtractTest, CrcMismatchFailsWithTheTargetAndLeavesTheFile)
+TEST_P(ExtractTest, CrcMismatchFailsWithTheTargetAndLeavesTheFile)
 {
     test::archive_bytes archive;
     archive.add(L"bad.dll", L"<InstallPath>", "contents");
@@ -214,7 +243,7 @@ TEST_F(ExtractTest, CrcMismatchFailsWithTheTargetAndLeavesTheFile)
     EXPECT_EQ(test::read_file(target(L"app/bad.dll")), "contents");
 }
 
-TEST_F(ExtractTest, DamagedOrTruncatedCompressionIsABzip2Error)
+TEST_P(ExtractTest, DamagedOrTruncatedCompressionIsABzip2Error)
 {
     test::archive_bytes archive;
     std::string data(50000, '\0');
@@ -231,7 +260,7 @@ TEST_F(ExtractTest, DamagedOrTruncatedCompressionIsABzip2Error)
 
     for (const std::string* bad : {&damaged, &truncated, &trailing}) {
         tal::imemstream probe(bad->data(), bad->size());
-        EXPECT_FALSE(payload::test_archive(probe));
+        EXPECT_FALSE(test_archive(probe));
         const run_result r = extract(*bad, roots);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.log.error, make_error_code(compress_errc::bzip2_error));
@@ -246,20 +275,20 @@ TEST_F(ExtractTest, DamagedOrTruncatedCompressionIsABzip2Error)
     EXPECT_EQ(r.log.error_path, folder.wide(L"app") + payload::platform::path_separator + L"large.bin");
 
     tal::imemstream sound(good.data(), good.size());
-    EXPECT_TRUE(payload::test_archive(sound));
+    EXPECT_TRUE(test_archive(sound));
     EXPECT_EQ(sound.rdbuf()->sgetc(), std::char_traits<char>::eof());
 }
 
-TEST_F(ExtractTest, EmptySourceFailsTheTestAndTheExtraction)
+TEST_P(ExtractTest, EmptySourceFailsTheTestAndTheExtraction)
 {
     tal::imemstream empty;
-    EXPECT_FALSE(payload::test_archive(empty));
+    EXPECT_FALSE(test_archive(empty));
     const run_result r = extract("", roots);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.log.error, make_error_code(compress_errc::bzip2_error));
 }
 
-TEST_F(ExtractTest, ExtractionStartsWhereTheSourceStandsAfterStarted)
+TEST_P(ExtractTest, ExtractionStartsWhereTheSourceStandsAfterStarted)
 {
     test::archive_bytes archive;
     archive.add(L"a.txt", L"<InstallPath>", "alpha");
@@ -269,16 +298,16 @@ TEST_F(ExtractTest, ExtractionStartsWhereTheSourceStandsAfterStarted)
     // As the installation page does: test the whole archive, then rewind, at started.
     log.answer = [&](const notification& n) {
         if (n.kind == notification::started) {
-            EXPECT_TRUE(payload::test_archive(source));
+            EXPECT_TRUE(test_archive(source));
             source.seekg(0);
         }
         return result::proceed;
     };
-    EXPECT_TRUE(payload::extract_archive(source, roots, log.callback()));
+    EXPECT_TRUE(payload::extract_archive(source, roots, log.callback(), decoding()));
     EXPECT_EQ(test::read_file(target(L"app/a.txt")), "alpha");
 }
 
-TEST_F(ExtractTest, CallbackFailureAtStartedWritesNothing)
+TEST_P(ExtractTest, CallbackFailureAtStartedWritesNothing)
 {
     test::archive_bytes archive;
     archive.add(L"a.txt", L"<InstallPath>", "alpha");
@@ -305,7 +334,7 @@ void PrintTo(const malformed_case& c, std::ostream* os)
     *os << c.name;
 }
 
-class MalformedTest : public ExtractTest, public ::testing::WithParamInterface<malformed_case> {};
+using MalformedTest = CaseTest<malformed_case>;
 
 std::string header_with_size(std::uint64_t header_size)
 {
@@ -337,11 +366,11 @@ std::string one_file_archive_with_header(std::uint64_t header_size)
 
 TEST_P(MalformedTest, EndsWithUnexpectedError)
 {
-    const run_result r = extract(test::compress(GetParam().archive()), roots);
+    const run_result r = extract(test::compress(the_case().archive()), roots);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.log.error, make_error_code(compress_errc::unexpected_error));
     EXPECT_EQ(r.log.count("finished"), 0);
-    if (GetParam().entry_path)
+    if (the_case().entry_path)
         EXPECT_EQ(r.log.error_path, folder.wide(L"app") + payload::platform::path_separator + L"f.bin");
     else
         EXPECT_EQ(r.log.error_path, L"");
@@ -349,7 +378,7 @@ TEST_P(MalformedTest, EndsWithUnexpectedError)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedTest,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         malformed_case{"HeaderSizeZero", [] { return header_with_size(0); }, false},
         malformed_case{"HeaderSizeEight", [] { return header_with_size(8); }, false},
         malformed_case{"HeaderSizeEleven", [] { return header_with_size(11); }, false},
@@ -389,9 +418,10 @@ INSTANTIATE_TEST_SUITE_P(
                            return archive.bytes();
                        },
                        false}),
-    [](const auto& info) { return std::string(info.param.name); });
+                       test::both_decoders()),
+    case_name<malformed_case>);
 
-TEST_F(ExtractTest, LaterEntryWithTheSameNameWins)
+TEST_P(ExtractTest, LaterEntryWithTheSameNameWins)
 {
     test::archive_bytes archive;
     archive.add(L"C:\\one\\same.txt", L"<InstallPath>", "first").add(L"C:\\two\\same.txt", L"<InstallPath>", "second");
@@ -399,7 +429,7 @@ TEST_F(ExtractTest, LaterEntryWithTheSameNameWins)
     EXPECT_EQ(test::read_file(target(L"app/same.txt")), "second");
 }
 
-TEST_F(ExtractTest, ReadOnlyTargetIsOverwritten)
+TEST_P(ExtractTest, ReadOnlyTargetIsOverwritten)
 {
     const auto path = target(L"app/locked.dll");
     test::write_file(path, "old");
@@ -415,7 +445,7 @@ TEST_F(ExtractTest, ReadOnlyTargetIsOverwritten)
               std::filesystem::perms::none);
 }
 
-TEST_F(ExtractTest, FolderThatCannotBeCreatedIsAPlatformError)
+TEST_P(ExtractTest, FolderThatCannotBeCreatedIsAPlatformError)
 {
     test::write_file(target(L"blocker"), "a file where a folder should be");
     payload::destination_roots blocked{folder.wide(L"blocker") + payload::platform::path_separator + L"app", L"", L""};
@@ -433,7 +463,7 @@ TEST_F(ExtractTest, FolderThatCannotBeCreatedIsAPlatformError)
     EXPECT_EQ(r.log.error_path, blocked.install_path + payload::platform::path_separator + L"a.txt");
 }
 
-TEST_F(ExtractTest, HeaderOfTheLargestAllowedSizeIsExtracted)
+TEST_P(ExtractTest, HeaderOfTheLargestAllowedSizeIsExtracted)
 {
     const run_result r = extract(test::compress(one_file_archive_with_header(payload::maximal_header_size)), roots);
     EXPECT_TRUE(r.ok) << payload::error_code_text(r.log.error);

@@ -7,6 +7,7 @@
 #include "payload/extract.h"
 #include "payload/payload_resource.h"
 #include "holders/handles.h"
+#include "decoders.h"
 #include "test_support.h"
 
 namespace {
@@ -16,15 +17,18 @@ std::string all_of(std::istream& in)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(PayloadResource, ExecutablePayloadIsTestedAndExtracted)
+class PayloadResourceDecoding : public ::testing::TestWithParam<test::decoder> {};
+INSTANTIATE_TEST_SUITE_P(BothDecoders, PayloadResourceDecoding, test::both_decoders(), test::decoder_name);
+
+TEST_P(PayloadResourceDecoding, ExecutablePayloadIsTestedAndExtracted)
 {
     tal::imemstream source = payload::open_payload(nullptr);
-    ASSERT_TRUE(payload::test_archive(source));
+    ASSERT_TRUE(payload::test_archive(source, GetParam().decoding));
     source.clear();
     source.seekg(0);
     test::temp_folder folder;
     test::recorder log;
-    ASSERT_TRUE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback()));
+    ASSERT_TRUE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback(), GetParam().decoding));
     EXPECT_EQ(test::read_file(folder.path() / "one.txt"), "fixture one\n");
     EXPECT_EQ(test::read_file(folder.path() / "Sub" / "two.txt"), "fixture two, in a sub-folder\n");
 }

@@ -9,6 +9,7 @@
 #include "payload/memstream.h"
 #include "payload/plain_path.h"
 #include "payload/platform.h"
+#include "decoders.h"
 #include "test_support.h"
 
 namespace {
@@ -154,19 +155,22 @@ TEST_F(LinksOnDisk, AFileWithASecondNameIsRefused)
 
 // The engine over a hand-made archive: a link where a folder or file of ours should be stops
 // the extraction before anything is written through it.
-class EngineAndLinks : public LinksOnDisk {
+class EngineAndLinks : public LinksOnDisk, public ::testing::WithParamInterface<test::decoder> {
 protected:
     bool extract(const test::archive_bytes& archive)
     {
         const std::string compressed = test::compress(archive.bytes());
         tal::imemstream source(compressed.data(), compressed.size());
-        return payload::extract_archive(source, {folder.wide(L"app"), L"", folder.wide(L"tmp")}, log.callback());
+        return payload::extract_archive(source, {folder.wide(L"app"), L"", folder.wide(L"tmp")}, log.callback(),
+                                       GetParam().decoding);
     }
 
     test::recorder log;
 };
 
-TEST_F(EngineAndLinks, ALinkedFolderStopsTheExtraction)
+INSTANTIATE_TEST_SUITE_P(BothDecoders, EngineAndLinks, test::both_decoders(), test::decoder_name);
+
+TEST_P(EngineAndLinks, ALinkedFolderStopsTheExtraction)
 {
     if (!link(folder.wide(p(L"app\\Lang")), folder.wide(L"elsewhere")))
         GTEST_SKIP() << "this system makes no folder link that it reports as one";
@@ -179,7 +183,7 @@ TEST_F(EngineAndLinks, ALinkedFolderStopsTheExtraction)
     EXPECT_TRUE(std::filesystem::is_empty(test::to_path(folder.wide(L"elsewhere"))));
 }
 
-TEST_F(EngineAndLinks, ALinkedRootIsFollowed)
+TEST_P(EngineAndLinks, ALinkedRootIsFollowed)
 {
     if (!link(folder.wide(L"app"), folder.wide(L"real app")))
         GTEST_SKIP() << "this system makes no folder link that it reports as one";
@@ -189,7 +193,7 @@ TEST_F(EngineAndLinks, ALinkedRootIsFollowed)
     EXPECT_EQ(test::read_file(test::to_path(folder.wide(p(L"real app\\Lang\\Vantrel.en.dll")))), "english");
 }
 
-TEST_F(EngineAndLinks, AnExistingTargetWithASecondNameIsNotOverwritten)
+TEST_P(EngineAndLinks, AnExistingTargetWithASecondNameIsNotOverwritten)
 {
     const std::wstring original = folder.wide(p(L"elsewhere\\original.dll"));
     test::write_file(test::to_path(original), "someone else's file");
@@ -202,7 +206,7 @@ TEST_F(EngineAndLinks, AnExistingTargetWithASecondNameIsNotOverwritten)
     EXPECT_EQ(test::read_file(test::to_path(original)), "someone else's file");
 }
 
-TEST_F(EngineAndLinks, TheTargetFileIsOpenedAsItIs)
+TEST_P(EngineAndLinks, TheTargetFileIsOpenedAsItIs)
 {
     // Past the check of the path, the open itself refuses a target with a second name.
     const std::wstring original = folder.wide(L"original.bin");

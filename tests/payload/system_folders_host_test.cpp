@@ -7,6 +7,7 @@
 #include "payload/extract.h"
 #include "payload/memstream.h"
 #include "payload/platform.h"
+#include "decoders.h"
 #include "test_support.h"
 
 namespace {
@@ -95,7 +96,11 @@ TEST_F(SpecialFolders, MissingFolderWithoutFallbackIsUnexpectedError)
     }
 }
 
-TEST_F(SpecialFolders, MissingFolderStopsExtractionBeforeAnyFile)
+class SpecialFoldersExtraction : public SpecialFolders, public ::testing::WithParamInterface<test::decoder> {};
+
+INSTANTIATE_TEST_SUITE_P(BothDecoders, SpecialFoldersExtraction, test::both_decoders(), test::decoder_name);
+
+TEST_P(SpecialFoldersExtraction, MissingFolderStopsExtractionBeforeAnyFile)
 {
     remove(appdata);
     test::temp_folder folder;
@@ -104,7 +109,7 @@ TEST_F(SpecialFolders, MissingFolderStopsExtractionBeforeAnyFile)
     const std::string compressed = test::compress(archive.bytes());
     tal::imemstream source(compressed.data(), compressed.size());
     test::recorder log;
-    EXPECT_FALSE(payload::extract_archive(source, {folder.wide(L"app"), L"", L""}, log.callback()));
+    EXPECT_FALSE(payload::extract_archive(source, {folder.wide(L"app"), L"", L""}, log.callback(), GetParam().decoding));
     EXPECT_EQ(log.error, make_error_code(payload::compress_errc::unexpected_error));
     EXPECT_EQ(log.error_path, L"");
     EXPECT_EQ(log.count("begin"), 0);

@@ -85,6 +85,35 @@ std::string compress(const std::string& bytes)
     return out;
 }
 
+std::string compress_blocks(const std::vector<std::string>& chunks, int level)
+{
+    bz_stream stream{};
+    if (BZ2_bzCompressInit(&stream, level, 0, 0) != BZ_OK)
+        throw std::runtime_error("bzip2 compression failed");
+    std::string out;
+    char buffer[65536];
+    // Feeds `bytes` with `action` until libbz2 says the action is done.
+    const auto pass = [&](const std::string& bytes, int action, int done) {
+        stream.next_in = const_cast<char*>(bytes.data());
+        stream.avail_in = static_cast<unsigned>(bytes.size());
+        for (;;) {
+            stream.next_out = buffer;
+            stream.avail_out = sizeof buffer;
+            const int status = BZ2_bzCompress(&stream, action);
+            out.append(buffer, sizeof buffer - stream.avail_out);
+            if (status == done)
+                return;
+            if (status < 0)
+                throw std::runtime_error("bzip2 compression failed");
+        }
+    };
+    for (const std::string& chunk : chunks)
+        pass(chunk, BZ_FLUSH, BZ_RUN_OK);
+    pass({}, BZ_FINISH, BZ_STREAM_END);
+    BZ2_bzCompressEnd(&stream);
+    return out;
+}
+
 archive_bytes& archive_bytes::add(std::wstring source, std::wstring destination, std::string data, std::uint32_t kind)
 {
     const std::uint32_t crc = reference_crc32(data);

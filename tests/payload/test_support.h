@@ -37,6 +37,9 @@ std::uint32_t reference_crc32(const std::string& bytes);
 // One bzip2 stream of `bytes`, 900 k blocks.
 std::string compress(const std::string& bytes);
 
+// One bzip2 stream at block size `level` (1 to 9) in which every chunk ends a block.
+std::string compress_blocks(const std::vector<std::string>& chunks, int level);
+
 // Writes an archive byte by byte, so that tests can also write what a packer never would.
 class archive_bytes {
 public:

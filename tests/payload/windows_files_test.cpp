@@ -9,6 +9,7 @@
 #include "payload/crc32.h"
 #include "payload/extract.h"
 #include "payload/memstream.h"
+#include "decoders.h"
 #include "helper_process.h"
 #include "test_support.h"
 
@@ -58,7 +59,10 @@ TEST(HeldFiles, VerificationGivesUpAfterThreeWaits)
     EXPECT_LT(elapsed, 10.0);
 }
 
-TEST(HeldFiles, TargetHeldByAnotherProcessFailsTheExtraction)
+class HeldFileExtraction : public ::testing::TestWithParam<test::decoder> {};
+INSTANTIATE_TEST_SUITE_P(BothDecoders, HeldFileExtraction, test::both_decoders(), test::decoder_name);
+
+TEST_P(HeldFileExtraction, TargetHeldByAnotherProcessFailsTheExtraction)
 {
     test::temp_folder folder;
     const std::wstring target = folder.wide(L"Vantrel.exe");
@@ -69,14 +73,17 @@ TEST(HeldFiles, TargetHeldByAnotherProcessFailsTheExtraction)
     tal::imemstream source(compressed.data(), compressed.size());
     test::recorder log;
 
-    EXPECT_FALSE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback()));
+    EXPECT_FALSE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback(), GetParam().decoding));
 
     EXPECT_EQ(log.error, std::error_code(ERROR_SHARING_VIOLATION, std::system_category()));
     EXPECT_EQ(payload::error_code_text(log.error), "1:00000020");
     EXPECT_EQ(log.error_path, target);
 }
 
-TEST(ReadOnlyFiles, ReadOnlyAttributeIsClearedAndTheFileReplaced)
+class ReadOnlyFiles : public ::testing::TestWithParam<test::decoder> {};
+INSTANTIATE_TEST_SUITE_P(BothDecoders, ReadOnlyFiles, test::both_decoders(), test::decoder_name);
+
+TEST_P(ReadOnlyFiles, ReadOnlyAttributeIsClearedAndTheFileReplaced)
 {
     test::temp_folder folder;
     const std::wstring target = folder.wide(L"Uninstall.exe");
@@ -88,7 +95,7 @@ TEST(ReadOnlyFiles, ReadOnlyAttributeIsClearedAndTheFileReplaced)
     tal::imemstream source(compressed.data(), compressed.size());
     test::recorder log;
 
-    ASSERT_TRUE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback()));
+    ASSERT_TRUE(payload::extract_archive(source, {folder.wide(), L"", L""}, log.callback(), GetParam().decoding));
 
     EXPECT_EQ(test::read_file(test::to_path(target)), "new uninstaller");
     EXPECT_EQ(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
