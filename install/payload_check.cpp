@@ -40,7 +40,7 @@ private:
 } // namespace
 
 PayloadCheck::PayloadCheck(const char* data, std::size_t size, archive_test test)
-    : m_data(data), m_size(size), m_test(test ? std::move(test) : archive_test(payload::test_archive))
+    : m_data(data), m_size(size), m_test(test ? std::move(test) : archive_test([](std::istream& source) { return payload::test_archive(source); }))
 {
 }
 

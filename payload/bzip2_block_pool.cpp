@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "payload/compress_error.h"
+#include "payload/platform.h"
 
 namespace payload {
 namespace {
@@ -123,9 +124,14 @@ void decode_bzip2_block(bzip2_block_job& job, const std::atomic<bool>& stop, bzi
 
 bzip2_block_pool::bzip2_block_pool(unsigned workers)
 {
+    // A background archive test below normal priority keeps its workers there too.
+    const int priority = platform::thread_priority();
     try {
         for (unsigned i = 0; i < workers; ++i)
-            threads_.emplace_back([this] { work(); });
+            threads_.emplace_back([this, priority] {
+                platform::set_thread_priority(priority);
+                work();
+            });
     } catch (...) {
         stop();
         throw;

@@ -47,6 +47,11 @@ std::error_code link_fault_code(link_fault fault);
 // The processors this process may run on, at least 1.
 unsigned usable_cores() noexcept;
 
+// The calling thread's scheduling priority, and giving it to another thread at its start: a
+// decoder's workers run no higher than the thread that wants their blocks.
+int thread_priority() noexcept;
+void set_thread_priority(int priority) noexcept;
+
 // The runtime library's record of the last failure: the platform error if one is recorded,
 // else errno; empty when neither is. clear_runtime_errors() resets both.
 std::error_code recorded_runtime_error() noexcept;

@@ -196,4 +196,12 @@ unsigned usable_cores() noexcept
     return std::max(1, CPU_COUNT(&set));
 }
 
+// The packer's threads all run at the process's priority.
+int thread_priority() noexcept
+{
+    return 0;
+}
+
+void set_thread_priority(int) noexcept {}
+
 } // namespace payload::platform

@@ -212,6 +212,18 @@ unsigned usable_cores() noexcept
     return cores > 0 ? cores : 1;
 }
 
+int thread_priority() noexcept
+{
+    const int priority = ::GetThreadPriority(::GetCurrentThread());
+    return priority == THREAD_PRIORITY_ERROR_RETURN ? THREAD_PRIORITY_NORMAL : priority;
+}
+
+void set_thread_priority(int priority) noexcept
+{
+    // Only a hint: a worker left at normal priority decodes all the same.
+    ::SetThreadPriority(::GetCurrentThread(), priority);
+}
+
 } // namespace payload::platform
 
 namespace payload {

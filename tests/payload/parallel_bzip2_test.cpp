@@ -229,8 +229,9 @@ TEST_P(ParallelBzip2, AnswersEveryCallAsTheSequentialDecoder)
             ASSERT_EQ(got.pieces[i], expected.pieces[i]) << "call " << i << ", " << workers << " workers";
         EXPECT_EQ(got.failure, expected.failure) << workers << " workers";
         EXPECT_EQ(got.parallel, c.parallel_to_the_end) << workers << " workers";
-        if (expected.failure == 0)
+        if (expected.failure == 0) {
             EXPECT_EQ(got.bytes_read, expected.bytes_read) << workers << " workers";
+        }
     }
 }
 
