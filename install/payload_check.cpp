@@ -9,10 +9,11 @@
 namespace {
 
 // The payload handed out in windows, so that a test can be ended between two of them.
+// Seekable, as the parallel decoder needs to go back when it hands over to the sequential one.
 class stoppable_buf : public std::streambuf {
 public:
     stoppable_buf(const char* data, std::size_t size, const std::atomic<bool>& stop)
-        : next_(data), end_(data + size), stop_(stop)
+        : begin_(data), next_(data), end_(data + size), stop_(stop)
     {
     }
 
@@ -31,7 +32,29 @@ protected:
         return traits_type::to_int_type(*gptr());
     }
 
+    pos_type seekoff(off_type offset, std::ios_base::seekdir from, std::ios_base::openmode which) override
+    {
+        const off_type here = (gptr() ? gptr() : next_) - begin_;
+        const off_type base = from == std::ios_base::beg ? 0 : from == std::ios_base::cur ? here : end_ - begin_;
+        return seek_to(base + offset, which);
+    }
+
+    pos_type seekpos(pos_type position, std::ios_base::openmode which) override
+    {
+        return seek_to(off_type(position), which);
+    }
+
 private:
+    pos_type seek_to(off_type position, std::ios_base::openmode which)
+    {
+        if (!(which & std::ios_base::in) || position < 0 || position > end_ - begin_)
+            return pos_type(off_type(-1));
+        next_ = begin_ + position;
+        setg(nullptr, nullptr, nullptr);
+        return pos_type(position);
+    }
+
+    const char* const begin_;
     const char* next_;
     const char* const end_;
     const std::atomic<bool>& stop_;

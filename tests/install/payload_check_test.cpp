@@ -60,6 +60,35 @@ TEST(PayloadCheck, TellsSoundFromDamagedWithOrWithoutABackgroundTest)
     }
 }
 
+// The parallel decoder goes back to where it started when it hands over to the sequential
+// one; a stream it cannot seek would keep it sequential.
+TEST(PayloadCheck, TheTestReadsASeekableStream)
+{
+    const std::string bytes = sound_archive();
+    const auto seeks = [&bytes](std::istream& source) {
+        source.seekg(100);
+        const int at_100 = source.get();
+        source.seekg(-1, std::ios_base::cur);
+        const bool back_one = source.tellg() == std::streampos(100);
+        source.seekg(-1, std::ios_base::end);
+        const int last = source.get();
+        source.seekg(0);
+        const int first = source.get();
+        const bool read_well = at_100 == static_cast<unsigned char>(bytes[100]) && back_one
+                               && last == static_cast<unsigned char>(bytes.back())
+                               && first == static_cast<unsigned char>(bytes[0]);
+        source.seekg(static_cast<std::streamoff>(bytes.size() + 1));
+        return read_well && source.fail();
+    };
+    for (const bool background : {false, true}) {
+        SCOPED_TRACE(background ? "in the background" : "in line");
+        PayloadCheck check(bytes.data(), bytes.size(), seeks);
+        if (background)
+            check.Start();
+        EXPECT_TRUE(check.Sound());
+    }
+}
+
 TEST(PayloadCheck, TestsOnceOnABelowNormalThreadWhenStarted)
 {
     const std::string bytes = sound_archive();
