@@ -33,6 +33,18 @@ void leave(HWND wizard, const test::program& p)
     test::press(confirm, IDYES);
 }
 
+// The next installer goes straight to its wizard, with no box before it, and is left again.
+void opens_its_wizard_without_a_box()
+{
+    test::program next(installer());
+    const HWND wizard = wait_for_wizard(next);
+    EXPECT_EQ(test::wait_for_message_box(next.id(), 0), nullptr);
+    ASSERT_TRUE(wizard);
+    leave(wizard, next);
+    DWORD code = 1;
+    ASSERT_TRUE(next.wait(20000, code));
+}
+
 // A registered process under the product's program name.
 const wchar_t* const product_program = L"product\\Vantrel.exe";
 
@@ -56,13 +68,7 @@ TEST(Startup, AKilledProductLeavesNoStaleCountBehind)
         test::helper_process product(product_program, L"");
         product.kill();
     }
-    test::program first(installer());
-    const HWND wizard = wait_for_wizard(first);
-    EXPECT_EQ(test::wait_for_message_box(first.id(), 0), nullptr);
-    ASSERT_TRUE(wizard);
-    leave(wizard, first);
-    DWORD code = 1;
-    ASSERT_TRUE(first.wait(20000, code));
+    opens_its_wizard_without_a_box();
 }
 
 // The stand-in product that the default installer carries, as the build packed it.
@@ -106,15 +112,7 @@ TEST(Startup, AKilledProductAndInstallerLeaveNoStaleCountBehindWhileARunningProd
         DWORD code = 0;
         ASSERT_TRUE(killed.wait(20000, code));
     }
-    {
-        test::program next(installer());
-        const HWND wizard = wait_for_wizard(next);
-        EXPECT_EQ(test::wait_for_message_box(next.id(), 0), nullptr);
-        ASSERT_TRUE(wizard);
-        leave(wizard, next);
-        DWORD code = 1;
-        ASSERT_TRUE(next.wait(20000, code));
-    }
+    ASSERT_NO_FATAL_FAILURE(opens_its_wizard_without_a_box());
     // Beside the stale units, a product that really runs is still to be closed first.
     test::program product(stand_in_product());
     ASSERT_TRUE(wait_for_product_window(product.id()));

@@ -139,26 +139,6 @@ bool contains(const std::vector<std::wstring>& lines, const std::wstring& line)
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// Every value of the product's Uninstall key as text; empty when there is no key.
-std::map<std::wstring, std::wstring> key_values()
-{
-    std::map<std::wstring, std::wstring> values;
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, product_key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
-        return values;
-    const tal::unique_hkey key(raw);
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256] = {};
-        DWORD name_size = 256, type = 0, data_size = 0;
-        BYTE data[2048] = {};
-        data_size = sizeof data;
-        if (::RegEnumValueW(key.get(), index, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS)
-            break;
-        values[name] = type == REG_DWORD ? std::to_wstring(*reinterpret_cast<DWORD*>(data))
-                                         : std::wstring(reinterpret_cast<wchar_t*>(data));
-    }
-    return values;
-}
 
 using machine_state = std::map<std::wstring, std::pair<DWORD, std::string>>;
 
@@ -284,18 +264,13 @@ TEST_F(SilentInstallation, FreshIntoAFolderWithBlanksWithoutAnyWindowThenUninsta
     DWORD code = 1;
     ASSERT_TRUE(test::run_command_line(registry_text(L"UninstallString") + L" /S", 20000, code));
     EXPECT_EQ(code, 0u);
-    const std::wstring removed[] = {tests_root, shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
+    const std::vector<std::wstring> removed = {tests_root, shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
                                     shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin",
                                     shell_folder(CSIDL_APPDATA) + L"\\Marrowin", desktop_link};
-    const auto any_left = [&removed] {
-        return std::any_of(std::begin(removed), std::end(removed),
-                           [](const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; });
-    };
-    for (int i = 0; i < 200 && any_left(); ++i)
-        ::Sleep(100);
+    test::wait_until_gone(removed);
     for (const std::wstring& gone : removed)
         EXPECT_FALSE(::PathFileExistsW(gone.c_str())) << test::narrow(gone);
-    EXPECT_TRUE(key_values().empty());
+    EXPECT_TRUE(test::product_key_values().empty());
     HKEY raw = nullptr;
     EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, L".vantrel", 0, KEY_READ, &raw), ERROR_SUCCESS);
 }
@@ -313,17 +288,17 @@ TEST_F(SilentInstallation, LeavesWhatTheWizardsQuickInstallationLeaves)
         EXPECT_EQ(code, static_cast<DWORD>(EXIT_INSTALLED));
     }
     const auto wizard_machine = machine_snapshot();
-    const auto wizard_key = key_values();
+    const auto wizard_key = test::product_key_values();
     ASSERT_FALSE(wizard_key.empty());
     TearDown();
-    ASSERT_TRUE(key_values().empty());
+    ASSERT_TRUE(test::product_key_values().empty());
 
     const silent_run run = run_installer(L"/S /LOG=\"" + log_file + L"\"");
     EXPECT_EQ(run.code, static_cast<DWORD>(EXIT_INSTALLED));
     EXPECT_TRUE(run.windows.empty()) << windows_text(run);
     // The same files with the same bytes and attributes, the same uninstall log, links, key.
     EXPECT_EQ(differences(machine_snapshot(), wizard_machine), std::vector<std::string>{});
-    EXPECT_EQ(key_values(), wizard_key);
+    EXPECT_EQ(test::product_key_values(), wizard_key);
     EXPECT_EQ(test::read_link(menu + L"\\Vantrel 7.05a.lnk"),
               std::make_pair(test::shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin\\Vantrel 7\\Vantrel.exe",
                              test::shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin\\Vantrel 7"));

@@ -226,16 +226,11 @@ TEST_F(Installation, QuickInstallationInstallsRegistersAndLogs)
     }
     // The uninstaller's copy removes the newest entries first: the installation folder goes
     // before the data folders, so wait for all of them.
-    const std::wstring removed[] = {
+    const std::vector<std::wstring> removed = {
         shell_folder(CSIDL_PROGRAM_FILES) + L"\\Marrowin", shell_folder(CSIDL_COMMON_PROGRAMS) + L"\\Marrowin",
         shell_folder(CSIDL_COMMON_APPDATA) + L"\\Marrowin", shell_folder(CSIDL_APPDATA) + L"\\Marrowin",
         shell_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Vantrel 7.05a.lnk"};
-    const auto any_left = [&removed] {
-        return std::any_of(std::begin(removed), std::end(removed),
-                           [](const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; });
-    };
-    for (int i = 0; i < 200 && any_left(); ++i)
-        ::Sleep(100);
+    test::wait_until_gone(removed);
     for (const std::wstring& gone : removed)
         EXPECT_FALSE(::PathFileExistsW(gone.c_str())) << test::narrow(gone);
     EXPECT_EQ(registry_text(L"DisplayName"), L"<none>");

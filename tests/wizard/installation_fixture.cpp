@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+
 #include "helper_process.h"
 #include "holders/handles.h"
 
@@ -81,6 +83,36 @@ void Installation::TearDown()
     ::DeleteFileW(desktop_link.c_str());
     ::SHDeleteKeyW(HKEY_CLASSES_ROOT, L".vantrel");
     ::SHDeleteKeyW(HKEY_CLASSES_ROOT, L"Vantrel.Document");
+}
+
+std::map<std::wstring, std::pair<DWORD, std::string>> product_key_values()
+{
+    std::map<std::wstring, std::pair<DWORD, std::string>> values;
+    HKEY raw = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, product_key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
+        return values;
+    const tal::unique_hkey key(raw);
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256] = {};
+        DWORD name_size = 256, type = 0, size = 4096;
+        std::string data(size, '\0');
+        if (::RegEnumValueW(key.get(), index, name, &name_size, nullptr, &type,
+                            reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+            break;
+        data.resize(size);
+        values[name] = {type, data};
+    }
+    return values;
+}
+
+void wait_until_gone(const std::vector<std::wstring>& paths)
+{
+    const auto any_left = [&paths] {
+        return std::any_of(paths.begin(), paths.end(),
+                           [](const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; });
+    };
+    for (int i = 0; i < 200 && any_left(); ++i)
+        ::Sleep(100);
 }
 
 } // namespace test

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "state_fixture.h"
 #include "wizard_driver.h"
@@ -19,6 +22,12 @@ std::wstring shell_folder(int csidl);
 // A text or number value of the product's key; "<none>" and 0xFFFFFFFF when it is missing.
 std::wstring registry_text(const wchar_t* name);
 DWORD registry_number(const wchar_t* name);
+// Every value of the product's key: name -> type and bytes; empty when there is no key.
+std::map<std::wstring, std::pair<DWORD, std::string>> product_key_values();
+
+// Waits up to 20 s until none of `paths` exists, looking without opening them (an open folder
+// could not be removed): the uninstaller's private copy goes on after the uninstaller has ended.
+void wait_until_gone(const std::vector<std::wstring>& paths);
 
 // A previous installation of the product with a program of the given version (a module
 // beside the tests), for as long as this lives.

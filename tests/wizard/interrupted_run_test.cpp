@@ -419,9 +419,7 @@ protected:
     {
         std::vector<std::wstring> removed = product_folders();
         removed.push_back(desktop_link());
-        const auto any_left = [&removed] { return std::any_of(removed.begin(), removed.end(), exists); };
-        for (int i = 0; i < 200 && any_left(); ++i)
-            ::Sleep(100);
+        test::wait_until_gone(removed);
         return removed;
     }
 

@@ -49,26 +49,6 @@ std::vector<std::wstring> product_folders()
     return folders;
 }
 
-// The values of the product's Uninstall key: name -> type and bytes.
-std::map<std::wstring, std::pair<DWORD, std::string>> key_values()
-{
-    std::map<std::wstring, std::pair<DWORD, std::string>> values;
-    HKEY raw = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, product_key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
-        return values;
-    const tal::unique_hkey key(raw);
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256] = {};
-        DWORD name_size = 256, type = 0, size = 4096;
-        std::string data(size, '\0');
-        if (::RegEnumValueW(key.get(), index, name, &name_size, nullptr, &type,
-                            reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-            break;
-        data.resize(size);
-        values[name] = {type, data};
-    }
-    return values;
-}
 
 // A file held open by another program with no sharing but deletion: nobody can read, copy
 // or write it, as with a file a backup program has locked.
@@ -152,7 +132,7 @@ TEST_F(Rollback, UserFileWhoseBackupFailsIsKeptWhenTheRunFails)
     }
     EXPECT_EQ(test::read_bytes(user_images), "the user's own pictures");
     EXPECT_EQ(files_below(product_folders()), before);
-    EXPECT_TRUE(key_values().empty());
+    EXPECT_TRUE(test::product_key_values().empty());
 }
 
 TEST_F(Rollback, FailedReinstallationIntoADeepFolderRestoresEveryFile)
@@ -181,7 +161,7 @@ TEST_F(Rollback, FailedReinstallationIntoADeepFolderRestoresEveryFile)
     std::vector<std::wstring> folders = product_folders();
     folders.push_back(deep_base);
     const auto before = files_below(folders);
-    const auto values = key_values();
+    const auto values = test::product_key_values();
     ASSERT_FALSE(values.empty());
     const std::wstring link = desktop_link();
     const std::string link_bytes = test::read_bytes(link);
@@ -206,7 +186,7 @@ TEST_F(Rollback, FailedReinstallationIntoADeepFolderRestoresEveryFile)
         EXPECT_TRUE(found->second.second == item.second) << "contents of " << test::narrow(path);
     }
     EXPECT_EQ(after.size(), before.size());
-    EXPECT_EQ(key_values(), values);
+    EXPECT_EQ(test::product_key_values(), values);
     EXPECT_EQ(test::read_bytes(link), link_bytes);
 }
 
