@@ -8,6 +8,7 @@
 #include "app/localized_strings.h"
 #include "app/message_keys.h"
 #include "app/product.h"
+#include "holders/scope_guard.h"
 #include "install/application_settings.h"
 #include "install/installation_run.h"
 #include "payload/payload_resource.h"
@@ -20,6 +21,10 @@ namespace {
 
 // The caret at the end of an edit control.
 constexpr WPARAM end_of_text = 0x7FFFFFFF;
+
+// Each insertion into the log control costs milliseconds, about as much as copying a small
+// file: lines that come faster than the screen refreshes go in together.
+constexpr std::chrono::milliseconds log_flush_interval{16};
 
 } // namespace
 
@@ -49,6 +54,7 @@ void CDlgInstall::WriteSummary()
 {
     ::SetWindowTextW(m_log.m_hWnd, L"");
     AppendSummary(*this, ApplicationSettings(GetInstallApp(), m_hWnd));
+    FlushLog();
     while (::SendMessageW(m_log.m_hWnd, EM_GETFIRSTVISIBLELINE, 0, 0) != 0)
         ::SendMessageW(m_log.m_hWnd, EM_LINESCROLL, 0, -1);
 }
@@ -74,14 +80,28 @@ void CDlgInstall::AppendLog(const std::wstring& text, bool ruled)
             line = std::wstring(count > 0 ? count / 2 : 0, L'-') + line + std::wstring(count > 0 ? (count + 1) / 2 : 0, L'-');
         line += L"\r\n";
     }
+    m_pendingLog += line;
+    ++m_pendingLines;
+    if (std::chrono::steady_clock::now() - m_lastLogFlush >= log_flush_interval)
+        FlushLog();
+}
+
+void CDlgInstall::FlushLog()
+{
+    m_lastLogFlush = std::chrono::steady_clock::now();
+    if (m_pendingLog.empty())
+        return;
     ::SendMessageW(m_log.m_hWnd, EM_SETSEL, end_of_text, -1);
     ::SendMessageW(m_log.m_hWnd, EM_SCROLLCARET, 0, 0);
-    ::SendMessageW(m_log.m_hWnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
-    ::SendMessageW(m_log.m_hWnd, EM_LINESCROLL, 0, 1);
+    ::SendMessageW(m_log.m_hWnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(m_pendingLog.c_str()));
+    ::SendMessageW(m_log.m_hWnd, EM_LINESCROLL, 0, m_pendingLines);
+    m_pendingLog.clear();
+    m_pendingLines = 0;
 }
 
 void CDlgInstall::SetStatus(const std::wstring& text)
 {
+    FlushLog();
     SetDlgItemText(IDC_STATUS, text);
 }
 
@@ -99,6 +119,9 @@ void CDlgInstall::StartProgress()
 
 void CDlgInstall::SetProgress(int percent)
 {
+    // While a large file is copied, its line does not wait for the next one.
+    if (!m_pendingLog.empty() && std::chrono::steady_clock::now() - m_lastLogFlush >= log_flush_interval)
+        FlushLog();
     ::SendMessageW(m_progress.m_hWnd, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
@@ -107,6 +130,7 @@ bool CDlgInstall::RunInstallation()
     CInstallApp& app = GetInstallApp();
     const CWaitCursor wait;
     InstallationRun run(ApplicationSettings(app, m_hWnd), app.m_previousLog, app.m_instanceLock, *this);
+    const tal::scope_guard flush([this] { FlushLog(); });
     return run.Run(*m_payload);
 }
 

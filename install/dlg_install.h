@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -27,9 +28,15 @@ public:
 
 private:
     void WriteSummary();
+    // Puts the lines gathered since the last time into the log control.
+    void FlushLog();
 
     CWnd m_log;
     CWnd m_progress;
     // Tested in the background from when the wizard opens.
     std::optional<PayloadCheck> m_payload;
+    // Lines not yet in the control, and how many, with when it last took some.
+    std::wstring m_pendingLog;
+    int m_pendingLines = 0;
+    std::chrono::steady_clock::time_point m_lastLogFlush;
 };
