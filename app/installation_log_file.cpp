@@ -1,5 +1,7 @@
 #include "app/installation_log_file.h"
 
+#include "support/utf8.h"
+
 DWORD InstallationLogFile::Open(const std::wstring& path)
 {
     // Readable while it grows; a second installer given the same file cannot take it over.
@@ -19,12 +21,7 @@ void InstallationLogFile::Write(const std::wstring& text)
 {
     if (!m_file || text.empty())
         return;
-    const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, bytes.data(), size, nullptr, nullptr);
+    const std::string bytes = tal::to_utf8(text);
     DWORD written = 0;
     // A log that cannot be written any more does not stop the installation it reports.
     ::WriteFile(m_file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

@@ -27,6 +27,7 @@ struct win32_traits {
 // INVALID_HANDLE_VALUE is (HANDLE)-1: files use it for "none", most other kernel objects null.
 using unique_hfile = unique_any<details::win32_traits<HANDLE, &::CloseHandle, static_cast<intptr_t>(-1)>>;
 using unique_handle = unique_any<details::win32_traits<HANDLE, &::CloseHandle, intptr_t{0}>>;
+using unique_hfind = unique_any<details::win32_traits<HANDLE, &::FindClose, static_cast<intptr_t>(-1)>>;
 using unique_hkey = unique_any<details::win32_traits<HKEY, &::RegCloseKey, intptr_t{0}>>;
 using unique_hmodule = unique_any<details::win32_traits<HMODULE, &::FreeLibrary, intptr_t{0}>>;
 // Memory the shell hands out with CoTaskMemAlloc (item id lists, strings).

@@ -89,18 +89,16 @@ bool InstallationRun::Run(PayloadCheck& payload)
     // Recorded where only administrators write, so that the next installer trusts this folder's
     // journal should this process die.
     const std::wstring runs = GetRunRegisterKey();
-    if (const DWORD recorded = record_run_folder(runs, folder); recorded != ERROR_SUCCESS) {
+    const auto abandon = [&](DWORD error, const wchar_t* call) {
         ::RemoveDirectoryW(folder.c_str());
         forget_run_folder(runs, folder);
-        FailRun(call_error_text(recorded, L"RegSetValueEx"));
+        FailRun(call_error_text(error, call));
         return false;
-    }
-    if (const DWORD created = m_journalFile.Create(folder); created != ERROR_SUCCESS) {
-        ::RemoveDirectoryW(folder.c_str());
-        forget_run_folder(runs, folder);
-        FailRun(call_error_text(created, L"CreateFile"));
-        return false;
-    }
+    };
+    if (const DWORD recorded = record_run_folder(runs, folder); recorded != ERROR_SUCCESS)
+        return abandon(recorded, L"RegSetValueEx");
+    if (const DWORD created = m_journalFile.Create(folder); created != ERROR_SUCCESS)
+        return abandon(created, L"CreateFile");
     m_state.temporary = TemporaryFiles{folder, {}};
     m_state.journal.SetBackupFolder(folder);
     m_state.journal.SetJournalFile(&m_journalFile);
@@ -126,11 +124,8 @@ bool InstallationRun::Run(PayloadCheck& payload)
     Committed([this] { UpdateDirectX(); });
     Committed([this] { WriteRegistryData(); });
     Committed([this] { WriteUninstallLog(); });
-    // The run is over, its log written or not: the journal goes before the backups it names.
-    // The saved key and the replaced shortcuts go too, when the log did not take them away.
-    m_state.journal.SetJournalFile(nullptr);
-    m_journalFile.Remove();
-    m_state.journal.DeleteBackups();
+    // The journal, the saved key and the replaced shortcuts go with the cleanup above, when
+    // the log did not take them away.
     Committed([this] { m_report.SetStatus(FormatLocalizedMessage(MSG_CLICK_TO_CONTINUE, {LoadLocalizedString(MSG_NEXT)})); });
     return true;
 }

@@ -166,12 +166,13 @@ std::function<void(const std::wstring&)> InstallJournal::record_move(const std::
 // is new gets only that record.
 void InstallJournal::record_key(HKEY existing)
 {
-    if (existing) {
+    DWORD longest_name = 0, largest_data = 0;
+    if (existing
+        && ::RegQueryInfoKeyW(existing, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest_name,
+                              &largest_data, nullptr, nullptr)
+               == ERROR_SUCCESS) {
         for (DWORD index = 0;; ++index) {
-            DWORD name_size = 0, data_size = 0;
-            if (::RegQueryInfoKeyW(existing, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                   &name_size, &data_size, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
+            DWORD name_size = longest_name, data_size = largest_data;
             std::wstring name(name_size + 1, L'\0');
             std::string data(data_size, '\0');
             DWORD type = 0;

@@ -4,38 +4,11 @@
 
 #include "state/journal.h"
 #include "support/path.h"
+#include "support/utf8.h"
 
 namespace {
 
 constexpr const wchar_t* journal_file_name = L"run.journal";
-
-std::string utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                          nullptr);
-    return result;
-}
-
-// False for bytes that are not UTF-8.
-bool wide(const std::string& text, std::wstring& result)
-{
-    result.clear();
-    if (text.empty())
-        return true;
-    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
-    if (size <= 0)
-        return false;
-    result.assign(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), result.data(),
-                          size);
-    return true;
-}
 
 int hex_digit(char c)
 {
@@ -116,7 +89,7 @@ bool parse_line(const std::string& line, JournalRecord& record)
         const std::string raw = line.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
         std::string bytes;
         std::wstring field;
-        if (!unescape(raw, bytes) || !wide(bytes, field))
+        if (!unescape(raw, bytes) || !tal::from_utf8(bytes, field))
             return false;
         record.fields.push_back(std::move(field));
         at = end == std::string::npos ? line.size() : end;
@@ -130,7 +103,7 @@ std::string journal_line(journal_tag tag, const std::vector<std::wstring>& field
 {
     std::string line(1, static_cast<char>(tag));
     for (const std::wstring& field : fields)
-        line += '\t' + escape(utf8(field));
+        line += '\t' + escape(tal::to_utf8(field));
     return line + '\n';
 }
 

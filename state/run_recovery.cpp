@@ -136,14 +136,8 @@ DWORD restore_key(const interrupted_run& run, const std::wstring& key_name)
     if (!run.key_recorded) {
         // Opened or made, not yet written: a key the run made is empty, one that existed is not.
         const tal::unique_hkey product = tal::open_key(uninstall.get(), key_name.c_str(), KEY_READ);
-        if (!product)
-            return ERROR_SUCCESS;
-        DWORD subkeys = 0, values = 0;
-        if (::RegQueryInfoKeyW(product.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                               nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS
-            && subkeys == 0 && values == 0)
-            return delete_product_key(uninstall.get(), key_name);
-        return ERROR_SUCCESS;
+        return product && tal::key_is_empty(product.get()) ? delete_product_key(uninstall.get(), key_name)
+                                                           : ERROR_SUCCESS;
     }
     if (!run.key_existed)
         return delete_product_key(uninstall.get(), key_name);
@@ -217,8 +211,8 @@ bool is_plain_folder(const std::wstring& folder)
 bool delete_folder_tree(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW(tal::append_path(folder, L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    const tal::unique_hfind search(::FindFirstFileW(tal::append_path(folder, L"*").c_str(), &found));
+    if (search) {
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..")
@@ -232,8 +226,7 @@ bool delete_folder_tree(const std::wstring& folder)
             } else {
                 delete_file(path);
             }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileW(search.get(), &found));
     }
     ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_DIRECTORY);
     return ::RemoveDirectoryW(folder.c_str()) || missing(folder);

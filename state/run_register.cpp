@@ -30,12 +30,7 @@ std::wstring folder_identity(const std::wstring& folder)
 bool is_empty_key(HKEY parent, const std::wstring& path)
 {
     const tal::unique_hkey key = tal::open_key(parent, path.c_str(), KEY_READ);
-    DWORD subkeys = 0, values = 0;
-    return key
-           && ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                                 nullptr, nullptr, nullptr)
-                  == ERROR_SUCCESS
-           && subkeys == 0 && values == 0;
+    return key && tal::key_is_empty(key.get());
 }
 
 } // namespace

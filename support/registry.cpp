@@ -55,4 +55,13 @@ std::optional<std::wstring> read_string(HKEY key, const wchar_t* path, const wch
     }
 }
 
+bool key_is_empty(HKEY key)
+{
+    DWORD subkeys = 0, values = 0;
+    return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                              nullptr, nullptr)
+               == ERROR_SUCCESS
+           && subkeys == 0 && values == 0;
+}
+
 } // namespace tal
