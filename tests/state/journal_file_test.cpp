@@ -264,8 +264,9 @@ TEST(RunRegister, BelievesOnlyTheRecordedFolderAndLeavesNoKeyBehind)
     EXPECT_TRUE(runs.gone.empty());
 
     // Somebody else's folder under the second run's name is not that run's.
-    ASSERT_TRUE(::RemoveDirectoryW(second.c_str()));
-    test::write_text(root / L"placeholder", "keeps the old folder's number taken");
+    // The old folder is moved aside, not removed, so that its number cannot be given again
+    // to the new one.
+    ASSERT_TRUE(::MoveFileW(second.c_str(), (root / L"moved aside").c_str()));
     ASSERT_TRUE(::CreateDirectoryW(second.c_str(), nullptr));
     runs = read_recorded_runs(key);
     EXPECT_EQ(runs.folders, std::vector<std::wstring>{first});
