@@ -137,9 +137,9 @@ bool InstallationRun::Extract(PayloadCheck& payload)
     // Whatever the extraction did is undone unless it completes.
     tal::scope_guard rollback([this] { m_state.journal.Rollback(); });
     ExtractionCallback callback(m_report, m_state, payload);
-    tal::imemstream source = payload.Open();
     try {
-        if (!payload::extract_archive(source, {m_state.settings.installFolder, examples, m_state.temporary.folder},
+        if (!payload::extract_archive([&payload] { return payload.OpenDecoded(); },
+                                      {m_state.settings.installFolder, examples, m_state.temporary.folder},
                                       std::ref(callback)))
             return false; // the callback has told why
     } catch (...) {

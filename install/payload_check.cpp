@@ -5,6 +5,7 @@
 
 #include "payload/extract.h"
 #include "support/message_pump.h"
+#include "support/temporary_folder.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ private:
 } // namespace
 
 PayloadCheck::PayloadCheck(const char* data, std::size_t size, archive_test test)
-    : m_data(data), m_size(size), m_test(test ? std::move(test) : archive_test([](std::istream& source) { return payload::test_archive(source); }))
+    : m_data(data), m_size(size), m_test(std::move(test))
 {
 }
 
@@ -106,7 +107,17 @@ bool PayloadCheck::Sound()
             ::WaitForSingleObject(thread, INFINITE);
         m_thread.reset();
     }
+    m_answered = true;
     return m_sound;
+}
+
+std::unique_ptr<payload::decoded_reader> PayloadCheck::OpenDecoded()
+{
+    if (m_answered && m_sound) {
+        if (auto copy = m_copy.TakeReader(m_size))
+            return copy;
+    }
+    return payload::decode_memory(m_data, m_size);
 }
 
 DWORD WINAPI PayloadCheck::TestInBackground(void* self)
@@ -121,7 +132,15 @@ bool PayloadCheck::RunTest() noexcept
     try {
         stoppable_buf buffer(m_data, m_size, m_stop);
         std::istream source(&buffer);
-        return m_test(source);
+        if (m_test)
+            return m_test(source);
+        DecodedCopy copy = DecodedCopy::Create(tal::system_temporary_folder());
+        const bool sound = payload::test_archive(source, [&copy](const char* bytes, std::size_t count) {
+            copy.Append(bytes, count);
+        });
+        if (sound && copy.Finish())
+            m_copy = std::move(copy);
+        return sound;
     } catch (...) {
         return false;
     }

@@ -2,13 +2,14 @@
 // The payload's archive test, run once: on a background thread from when the wizard opens,
 // so that pressing Install seldom waits for it, or by the installation run itself when nobody
 // started it (a run without a window). The payload is part of the running executable and
-// cannot change meanwhile.
+// cannot change meanwhile. The test keeps what it decodes, where it can, for the extraction.
 #include <atomic>
 #include <cstddef>
 #include <functional>
 #include <istream>
 
 #include "holders/handles.h"
+#include "install/decoded_copy.h"
 #include "payload/memstream.h"
 
 class PayloadCheck {
@@ -26,6 +27,9 @@ public:
 
     // A stream over the payload, for the extraction.
     tal::imemstream Open() const { return tal::imemstream(m_data, m_size); }
+    // The payload's decoded bytes for the extraction, once Sound() has answered: the copy
+    // the test kept when it could keep one (only once), else a decoder over the payload.
+    std::unique_ptr<payload::decoded_reader> OpenDecoded();
 
     // Starts the test on a thread of below-normal priority; nothing once the test has started.
     void Start();
@@ -43,5 +47,7 @@ private:
     tal::unique_handle m_thread;
     bool m_started = false;
     bool m_sound = false; // written by the test's thread before it ends
+    DecodedCopy m_copy;   // likewise
+    bool m_answered = false;
     std::atomic<bool> m_stop{false};
 };

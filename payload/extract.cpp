@@ -7,6 +7,7 @@
 #include "payload/archive_format.h"
 #include "payload/archive_writer.h"
 #include "payload/compress_error.h"
+#include "payload/memstream.h"
 #include "payload/parallel_bzip2_reader.h"
 
 namespace payload {
@@ -28,7 +29,7 @@ void offer(archive_writer& writer, const char* bytes, std::int64_t count)
 // A damaged stream can decode into a nonsensical header before the decompressor finds the
 // damage at the end of its block: read on for a bounded while, discarding, so that the
 // damage is reported as such. Raises the decompressor's failure if it comes.
-void read_on_after_refused_header(parallel_bzip2_reader& reader)
+void read_on_after_refused_header(decoded_reader& reader)
 {
     char piece[piece_size];
     std::uint64_t left = maximal_header_size;
@@ -52,10 +53,48 @@ std::wstring failure_path(const std::exception& e, const archive_writer* writer)
     return {};
 }
 
+// The decoder behind the reader interface.
+class decoding_reader : public decoded_reader {
+public:
+    decoding_reader(std::istream& source, bzip2_decoding decoding) : reader_(source, decoding) {}
+    std::size_t read(char* out, std::size_t count) override { return reader_.read(out, count); }
+    std::uint64_t bytes_read() const override { return reader_.bytes_read(); }
+
+private:
+    parallel_bzip2_reader reader_;
+};
+
+// The decoder with the stream it reads.
+class memory_decoder : public decoded_reader {
+public:
+    memory_decoder(const char* data, std::size_t size, bzip2_decoding decoding)
+        : source_(data, size), reader_(source_, decoding)
+    {
+    }
+    std::size_t read(char* out, std::size_t count) override { return reader_.read(out, count); }
+    std::uint64_t bytes_read() const override { return reader_.bytes_read(); }
+
+private:
+    tal::imemstream source_;
+    decoding_reader reader_;
+};
+
 } // namespace
+
+std::unique_ptr<decoded_reader> decode_memory(const char* data, std::size_t size, bzip2_decoding decoding)
+{
+    return std::make_unique<memory_decoder>(data, size, decoding);
+}
 
 bool extract_archive(std::istream& source, const destination_roots& roots, const extract_callback& callback,
                      bzip2_decoding decoding)
+{
+    return extract_archive([&source, decoding] { return std::make_unique<decoding_reader>(source, decoding); },
+                           roots, callback);
+}
+
+bool extract_archive(const decoded_reader_factory& open, const destination_roots& roots,
+                     const extract_callback& callback)
 {
     const auto notify = [&callback](const notification& n) {
         if (callback)
@@ -67,7 +106,8 @@ bool extract_archive(std::istream& source, const destination_roots& roots, const
         writer = std::make_unique<archive_writer>(roots);
         writer->set_callback(callback);
 
-        parallel_bzip2_reader reader(source, decoding);
+        const std::unique_ptr<decoded_reader> opened = open();
+        decoded_reader& reader = *opened;
         char piece[piece_size];
         while (const std::size_t got = reader.read(piece, sizeof piece)) {
             try {
@@ -98,10 +138,17 @@ bool extract_archive(std::istream& source, const destination_roots& roots, const
 
 bool test_archive(std::istream& source, bzip2_decoding decoding)
 {
+    return test_archive(source, decoded_sink(), decoding);
+}
+
+bool test_archive(std::istream& source, const decoded_sink& sink, bzip2_decoding decoding)
+{
     try {
         parallel_bzip2_reader reader(source, decoding);
         char piece[piece_size];
-        while (reader.read(piece, sizeof piece) != 0) {
+        while (const std::size_t got = reader.read(piece, sizeof piece)) {
+            if (sink)
+                sink(piece, got);
         }
     } catch (const std::exception&) {
         return false;

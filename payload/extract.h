@@ -2,6 +2,7 @@
 #include <istream>
 
 #include "payload/bzip2_decoding.h"
+#include "payload/decoded_reader.h"
 #include "payload/destination.h"
 #include "payload/notification.h"
 
@@ -15,8 +16,20 @@ namespace payload {
 bool extract_archive(std::istream& source, const destination_roots& roots, const extract_callback& callback,
                      bzip2_decoding decoding = default_bzip2_decoding());
 
+// As above, over the decoded bytes of the reader that `open` makes once `started` has been
+// answered (a caller that tested the archive then may have kept them).
+bool extract_archive(const decoded_reader_factory& open, const destination_roots& roots,
+                     const extract_callback& callback);
+
+// A decoder of the `size` compressed bytes at `data`, which stay readable while it lives.
+std::unique_ptr<decoded_reader> decode_memory(const char* data, std::size_t size,
+                                              bzip2_decoding decoding = default_bzip2_decoding());
+
 // Decompresses the whole source and discards it: true when the bzip2 stream is sound and
 // nothing follows it. Leaves the source at its end.
 bool test_archive(std::istream& source, bzip2_decoding decoding = default_bzip2_decoding());
+
+// As above, handing every decoded piece to `sink` on the way.
+bool test_archive(std::istream& source, const decoded_sink& sink, bzip2_decoding decoding = default_bzip2_decoding());
 
 } // namespace payload
