@@ -135,6 +135,17 @@ item_map machine_snapshot()
     all[desktop_link()] = {::GetFileAttributesW(desktop_link().c_str()), test::read_bytes(desktop_link())};
     for (const std::wstring& name : run_folders())
         all[windows_temp() + L"\\" + name] = {0, ""};
+    // The archive test's copy of the decoded payload goes with the process that made it.
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    WIN32_FIND_DATAW copy{};
+    if (const HANDLE search = ::FindFirstFileW((std::wstring(temp) + L"Vantrel-*.tmp").c_str(), &copy);
+        search != INVALID_HANDLE_VALUE) {
+        do
+            all[std::wstring(temp) + copy.cFileName] = {0, ""};
+        while (::FindNextFileW(search, &copy));
+        ::FindClose(search);
+    }
     add_key_tree(HKEY_LOCAL_MACHINE, product_key, L"HKLM\\" + product_key, all);
     add_key_tree(HKEY_LOCAL_MACHINE, L"Software\\Marrowin", L"HKLM\\Software\\Marrowin", all);
     add_key_tree(HKEY_CLASSES_ROOT, L".vantrel", L"HKCR\\.vantrel", all);
