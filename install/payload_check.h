@@ -6,15 +6,15 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
-#include <istream>
 
 #include "holders/handles.h"
+#include "payload/byte_source.h"
 #include "payload/memstream.h"
 
 class PayloadCheck {
 public:
     // How the archive is tested: true when it is sound.
-    using archive_test = std::function<bool(std::istream&)>;
+    using archive_test = std::function<bool(payload::byte_source&)>;
 
     // Over the `size` bytes at `data`, which stay readable while this lives (the payload
     // resource). `test` is payload::test_archive unless given.
@@ -24,7 +24,7 @@ public:
     PayloadCheck(const PayloadCheck&) = delete;
     PayloadCheck& operator=(const PayloadCheck&) = delete;
 
-    // A stream over the payload, for the extraction.
+    // A source over the payload, for the extraction.
     tal::imemstream Open() const { return tal::imemstream(m_data, m_size); }
 
     // Starts the test on a thread of below-normal priority; nothing once the test has started.

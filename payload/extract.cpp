@@ -54,7 +54,7 @@ std::wstring failure_path(const std::exception& e, const archive_writer* writer)
 
 } // namespace
 
-bool extract_archive(std::istream& source, const destination_roots& roots, const extract_callback& callback,
+bool extract_archive(byte_source& source, const destination_roots& roots, const extract_callback& callback,
                      bzip2_decoding decoding)
 {
     const auto notify = [&callback](const notification& n) {
@@ -96,7 +96,7 @@ bool extract_archive(std::istream& source, const destination_roots& roots, const
     }
 }
 
-bool test_archive(std::istream& source, bzip2_decoding decoding)
+bool test_archive(byte_source& source, bzip2_decoding decoding)
 {
     try {
         parallel_bzip2_reader reader(source, decoding);
@@ -106,7 +106,8 @@ bool test_archive(std::istream& source, bzip2_decoding decoding)
     } catch (const std::exception&) {
         return false;
     }
-    return !source.fail() && source.rdbuf() && source.rdbuf()->sgetc() == std::char_traits<char>::eof();
+    char after = 0;
+    return source.read(&after, 1) == 0;
 }
 
 } // namespace payload
