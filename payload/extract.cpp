@@ -1,12 +1,12 @@
 #include "payload/extract.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
 #include "payload/archive_format.h"
 #include "payload/archive_writer.h"
 #include "payload/compress_error.h"
+#include "payload/file_error.h"
 #include "payload/parallel_bzip2_reader.h"
 
 namespace payload {
@@ -47,8 +47,8 @@ std::wstring failure_path(const std::exception& e, const archive_writer* writer)
         if (const archive_entry* entry = writer->current_entry())
             return entry->destination;
     }
-    if (const auto* fs_error = dynamic_cast<const std::filesystem::filesystem_error*>(&e))
-        return fs_error->path1().wstring();
+    if (const auto* failure = dynamic_cast<const file_error*>(&e))
+        return failure->path();
     return {};
 }
 
