@@ -20,6 +20,7 @@
 #include "payload/extract.h"
 #include "payload/platform.h"
 #include "reference_payload.h"
+#include "tools/istream_source.h"
 #include "tools/manifest.h"
 #include "tools/pack.h"
 
@@ -77,7 +78,8 @@ payload::bzip2_decoding decoding_named(const char* name)
 
 int child_test(const char* file, const char* decoder)
 {
-    std::ifstream source(file, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
+    tools::istream_source source(in);
     return payload::test_archive(source, decoding_named(decoder)) ? 0 : 1;
 }
 
@@ -88,7 +90,8 @@ int child_extract(const char* file, const char* folder, const char* decoder)
     for (const int csidl : {0x05, 0x10, 0x19, 0x1A, 0x23, 0x24, 0x25, 0x26, 0x2B, 0x2E})
         specials[csidl] = root + L"/special" + std::to_wstring(csidl);
     payload::platform::set_special_folders(specials);
-    std::ifstream source(file, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
+    tools::istream_source source(in);
     return payload::extract_archive(source, {root + L"/app", L"", root + L"/tmp"}, {}, decoding_named(decoder)) ? 0 : 1;
 }
 

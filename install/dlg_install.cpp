@@ -37,7 +37,7 @@ BOOL CDlgInstall::OnInitDialog()
     ::ShowWindow(m_progress.m_hWnd, SW_HIDE);
     // The pages are made when the wizard opens: the archive test starts now, off the run's path.
     const tal::imemstream payload = payload::open_payload(tal::language_module());
-    m_payload.emplace(payload.rdbuf()->data(), payload.rdbuf()->size());
+    m_payload.emplace(payload.data(), payload.size());
     m_payload->Start();
     return TRUE;
 }

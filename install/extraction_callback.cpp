@@ -5,7 +5,6 @@
 #include <shlwapi.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "app/localized_strings.h"
 #include "app/message_keys.h"
@@ -13,6 +12,7 @@
 #include "install/product_rights.h"
 #include "payload/compress_error.h"
 #include "payload/extract.h"
+#include "payload/file_error.h"
 #include "payload/plain_path.h"
 #include "payload/platform.h"
 #include "state/journal.h"
@@ -183,7 +183,7 @@ void ExtractionCallback::GrantAccess(const payload::archive_entry& entry)
     payload::platform::unique_file file;
     try {
         file = payload::platform::open_plain_file(entry.destination, READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES);
-    } catch (const std::filesystem::filesystem_error& e) {
+    } catch (const payload::file_error& e) {
         if (IsLinkFault(e.code()))
             throw;
         return; // a grant that fails leaves the file as it is, as it always has

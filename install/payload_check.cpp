@@ -1,63 +1,30 @@
 #include "install/payload_check.h"
 
-#include <algorithm>
-#include <streambuf>
-
 #include "payload/extract.h"
 #include "support/message_pump.h"
 #include "support/temporary_folder.h"
 
 namespace {
 
-// The payload handed out in windows, so that a test can be ended between two of them.
-// Seekable, as the parallel decoder needs to go back when it hands over to the sequential one.
-class stoppable_buf : public std::streambuf {
+// The payload, read until the test is asked to stop: a stopped source ends, so that the test
+// ends within one read. Seekable, as the parallel decoder needs to go back when it hands over
+// to the sequential one.
+class stoppable_source final : public payload::byte_source {
 public:
-    stoppable_buf(const char* data, std::size_t size, const std::atomic<bool>& stop)
-        : begin_(data), next_(data), end_(data + size), stop_(stop)
+    stoppable_source(const char* data, std::size_t size, const std::atomic<bool>& stop)
+        : payload_(data, size), stop_(stop)
     {
     }
 
-protected:
-    int_type underflow() override
+    std::size_t read(char* out, std::size_t count) override
     {
-        if (gptr() < egptr())
-            return traits_type::to_int_type(*gptr());
-        if (next_ == end_ || stop_.load(std::memory_order_relaxed))
-            return traits_type::eof();
-        // Large enough that the check costs nothing, small enough to stop within milliseconds.
-        constexpr std::size_t window = 256 * 1024;
-        char* begin = const_cast<char*>(next_);
-        next_ += std::min<std::size_t>(window, static_cast<std::size_t>(end_ - next_));
-        setg(begin, begin, const_cast<char*>(next_));
-        return traits_type::to_int_type(*gptr());
+        return stop_.load(std::memory_order_relaxed) ? 0 : payload_.read(out, count);
     }
-
-    pos_type seekoff(off_type offset, std::ios_base::seekdir from, std::ios_base::openmode which) override
-    {
-        const off_type here = (gptr() ? gptr() : next_) - begin_;
-        const off_type base = from == std::ios_base::beg ? 0 : from == std::ios_base::cur ? here : end_ - begin_;
-        return seek_to(base + offset, which);
-    }
-
-    pos_type seekpos(pos_type position, std::ios_base::openmode which) override
-    {
-        return seek_to(off_type(position), which);
-    }
+    std::optional<std::uint64_t> position() const override { return payload_.position(); }
+    bool seek(std::uint64_t position) override { return payload_.seek(position); }
 
 private:
-    pos_type seek_to(off_type position, std::ios_base::openmode which)
-    {
-        if (!(which & std::ios_base::in) || position < 0 || position > end_ - begin_)
-            return pos_type(off_type(-1));
-        next_ = begin_ + position;
-        setg(nullptr, nullptr, nullptr);
-        return pos_type(position);
-    }
-
-    const char* const begin_;
-    const char* next_;
-    const char* const end_;
+    tal::imemstream payload_;
     const std::atomic<bool>& stop_;
 };
 
@@ -130,8 +97,7 @@ DWORD WINAPI PayloadCheck::TestInBackground(void* self)
 bool PayloadCheck::RunTest() noexcept
 {
     try {
-        stoppable_buf buffer(m_data, m_size, m_stop);
-        std::istream source(&buffer);
+        stoppable_source source(m_data, m_size, m_stop);
         if (m_test)
             return m_test(source);
         DecodedCopy copy = DecodedCopy::Create(tal::system_temporary_folder());

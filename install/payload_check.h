@@ -6,16 +6,16 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
-#include <istream>
 
 #include "holders/handles.h"
 #include "install/decoded_copy.h"
+#include "payload/byte_source.h"
 #include "payload/memstream.h"
 
 class PayloadCheck {
 public:
     // How the archive is tested: true when it is sound.
-    using archive_test = std::function<bool(std::istream&)>;
+    using archive_test = std::function<bool(payload::byte_source&)>;
 
     // Over the `size` bytes at `data`, which stay readable while this lives (the payload
     // resource). `test` is payload::test_archive unless given.
@@ -25,7 +25,7 @@ public:
     PayloadCheck(const PayloadCheck&) = delete;
     PayloadCheck& operator=(const PayloadCheck&) = delete;
 
-    // A stream over the payload, for the extraction.
+    // A source over the payload, for the extraction.
     tal::imemstream Open() const { return tal::imemstream(m_data, m_size); }
     // The payload's decoded bytes for the extraction, once Sound() has answered: the copy
     // the test kept when it could keep one (only once), else a decoder over the payload.

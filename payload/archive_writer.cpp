@@ -51,12 +51,12 @@ std::int64_t archive_writer::write(const char* bytes, std::int64_t count)
 
 std::int64_t archive_writer::gather_header(const char* bytes, std::int64_t count)
 {
-    const auto held = static_cast<std::uint64_t>(header_.rdbuf()->size());
+    const auto held = static_cast<std::uint64_t>(header_.size());
     if (held < 8) {
         const std::int64_t taken = std::min<std::int64_t>(static_cast<std::int64_t>(8 - held), count);
-        header_.write(bytes, taken);
+        header_.append(bytes, static_cast<std::size_t>(taken));
         if (held + static_cast<std::uint64_t>(taken) == 8) {
-            header_size_ = read_u64(header_.rdbuf()->data());
+            header_size_ = read_u64(header_.data());
             // No room for entry_count, or more than any archive needs: malformed.
             if (header_size_ < minimal_header_size || header_size_ > maximal_header_size)
                 raise(compress_errc::unexpected_error);
@@ -65,7 +65,7 @@ std::int64_t archive_writer::gather_header(const char* bytes, std::int64_t count
     }
     const std::int64_t taken = static_cast<std::int64_t>(
         std::min<std::uint64_t>(header_size_ - held, static_cast<std::uint64_t>(count)));
-    header_.write(bytes, taken);
+    header_.append(bytes, static_cast<std::size_t>(taken));
     if (held + static_cast<std::uint64_t>(taken) == header_size_)
         read_directory();
     return taken;
@@ -73,7 +73,7 @@ std::int64_t archive_writer::gather_header(const char* bytes, std::int64_t count
 
 void archive_writer::read_directory()
 {
-    entries_ = decode_directory(header_.rdbuf()->data(), header_.rdbuf()->size());
+    entries_ = decode_directory(header_.data(), header_.size());
     std::uint64_t total = header_size_;
     for (archive_entry& entry : entries_) {
         entry.destination =

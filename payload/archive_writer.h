@@ -1,11 +1,11 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "payload/archive_entry.h"
 #include "payload/destination.h"
-#include "payload/memstream.h"
 #include "payload/notification.h"
 #include "payload/platform.h"
 
@@ -51,7 +51,7 @@ private:
     std::uint64_t header_size_ = 0;
     std::uint64_t position_ = 0;
     std::uint64_t total_ = 0;
-    tal::memstream header_;
+    std::string header_;
     std::optional<platform::output_file> file_;
     extract_callback callback_;
     std::uint32_t index_ = 0;

@@ -4,7 +4,7 @@
 
 namespace payload {
 
-bzip2_reader::bzip2_reader(std::istream& source) : source_(source)
+bzip2_reader::bzip2_reader(byte_source& source) : source_(source)
 {
     const int status = BZ2_bzDecompressInit(&stream_, 0, 0);
     if (status != BZ_OK)
@@ -18,14 +18,12 @@ bzip2_reader::~bzip2_reader()
 
 bool bzip2_reader::refill()
 {
-    std::streambuf* buffer = source_.rdbuf();
-    // The stream buffer is read directly: a short last block must not set failbit.
-    const std::streamsize got = buffer ? buffer->sgetn(input_, sizeof input_) : 0;
-    if (got <= 0) {
+    const std::size_t got = source_.read(input_, sizeof input_);
+    if (got == 0) {
         source_exhausted_ = true;
         return false;
     }
-    bytes_read_ += static_cast<std::uint64_t>(got);
+    bytes_read_ += got;
     stream_.next_in = input_;
     stream_.avail_in = static_cast<unsigned>(got);
     return true;

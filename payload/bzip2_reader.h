@@ -3,7 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <istream>
+
+#include "payload/byte_source.h"
 
 namespace payload {
 
@@ -12,7 +13,7 @@ namespace payload {
 // bzip2_failure.
 class bzip2_reader {
 public:
-    explicit bzip2_reader(std::istream& source);
+    explicit bzip2_reader(byte_source& source);
     ~bzip2_reader();
     bzip2_reader(const bzip2_reader&) = delete;
     bzip2_reader& operator=(const bzip2_reader&) = delete;
@@ -26,7 +27,7 @@ public:
 private:
     bool refill();
 
-    std::istream& source_;
+    byte_source& source_;
     bz_stream stream_{};
     char input_[4096];
     std::uint64_t bytes_read_ = 0;

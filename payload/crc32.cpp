@@ -1,7 +1,6 @@
 #include "payload/crc32.h"
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "payload/platform.h"
@@ -78,7 +77,7 @@ std::uint32_t file_crc32(const std::wstring& path)
     for (int attempt = 1;; ++attempt) {
         try {
             return read_crc32(path);
-        } catch (const std::filesystem::filesystem_error& e) {
+        } catch (const file_error& e) {
             if (attempt == max_attempts || e.code() != std::error_code(sharing_violation, std::system_category()))
                 throw;
         }

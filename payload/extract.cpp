@@ -1,12 +1,12 @@
 #include "payload/extract.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
 #include "payload/archive_format.h"
 #include "payload/archive_writer.h"
 #include "payload/compress_error.h"
+#include "payload/file_error.h"
 #include "payload/memstream.h"
 #include "payload/parallel_bzip2_reader.h"
 
@@ -48,15 +48,15 @@ std::wstring failure_path(const std::exception& e, const archive_writer* writer)
         if (const archive_entry* entry = writer->current_entry())
             return entry->destination;
     }
-    if (const auto* fs_error = dynamic_cast<const std::filesystem::filesystem_error*>(&e))
-        return fs_error->path1().wstring();
+    if (const auto* failure = dynamic_cast<const file_error*>(&e))
+        return failure->path();
     return {};
 }
 
 // The decoder behind the reader interface.
 class decoding_reader : public decoded_reader {
 public:
-    decoding_reader(std::istream& source, bzip2_decoding decoding) : reader_(source, decoding) {}
+    decoding_reader(byte_source& source, bzip2_decoding decoding) : reader_(source, decoding) {}
     std::size_t read(char* out, std::size_t count) override { return reader_.read(out, count); }
     std::uint64_t bytes_read() const override { return reader_.bytes_read(); }
 
@@ -86,7 +86,7 @@ std::unique_ptr<decoded_reader> decode_memory(const char* data, std::size_t size
     return std::make_unique<memory_decoder>(data, size, decoding);
 }
 
-bool extract_archive(std::istream& source, const destination_roots& roots, const extract_callback& callback,
+bool extract_archive(byte_source& source, const destination_roots& roots, const extract_callback& callback,
                      bzip2_decoding decoding)
 {
     return extract_archive([&source, decoding] { return std::make_unique<decoding_reader>(source, decoding); },
@@ -136,12 +136,12 @@ bool extract_archive(const decoded_reader_factory& open, const destination_roots
     }
 }
 
-bool test_archive(std::istream& source, bzip2_decoding decoding)
+bool test_archive(byte_source& source, bzip2_decoding decoding)
 {
     return test_archive(source, decoded_sink(), decoding);
 }
 
-bool test_archive(std::istream& source, const decoded_sink& sink, bzip2_decoding decoding)
+bool test_archive(byte_source& source, const decoded_sink& sink, bzip2_decoding decoding)
 {
     try {
         parallel_bzip2_reader reader(source, decoding);
@@ -153,7 +153,8 @@ bool test_archive(std::istream& source, const decoded_sink& sink, bzip2_decoding
     } catch (const std::exception&) {
         return false;
     }
-    return !source.fail() && source.rdbuf() && source.rdbuf()->sgetc() == std::char_traits<char>::eof();
+    char after = 0;
+    return source.read(&after, 1) == 0;
 }
 
 } // namespace payload

@@ -1,6 +1,5 @@
 #pragma once
-#include <istream>
-
+#include "payload/byte_source.h"
 #include "payload/bzip2_decoding.h"
 #include "payload/decoded_reader.h"
 #include "payload/destination.h"
@@ -13,7 +12,7 @@ namespace payload {
 // Returns true after `finished`; false after `error`, which carries the one code and path of
 // the failure. Files written before a failure stay on disk. Either decoding gives the same
 // notifications, errors and bytes.
-bool extract_archive(std::istream& source, const destination_roots& roots, const extract_callback& callback,
+bool extract_archive(byte_source& source, const destination_roots& roots, const extract_callback& callback,
                      bzip2_decoding decoding = default_bzip2_decoding());
 
 // As above, over the decoded bytes of the reader that `open` makes once `started` has been
@@ -27,9 +26,9 @@ std::unique_ptr<decoded_reader> decode_memory(const char* data, std::size_t size
 
 // Decompresses the whole source and discards it: true when the bzip2 stream is sound and
 // nothing follows it. Leaves the source at its end.
-bool test_archive(std::istream& source, bzip2_decoding decoding = default_bzip2_decoding());
+bool test_archive(byte_source& source, bzip2_decoding decoding = default_bzip2_decoding());
 
 // As above, handing every decoded piece to `sink` on the way.
-bool test_archive(std::istream& source, const decoded_sink& sink, bzip2_decoding decoding = default_bzip2_decoding());
+bool test_archive(byte_source& source, const decoded_sink& sink, bzip2_decoding decoding = default_bzip2_decoding());
 
 } // namespace payload

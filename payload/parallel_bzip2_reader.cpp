@@ -24,15 +24,15 @@ bzip2_decoding default_bzip2_decoding() noexcept
     return {cores > 1 ? std::min(cores, max_workers) : 0u};
 }
 
-parallel_bzip2_reader::parallel_bzip2_reader(std::istream& source, bzip2_decoding decoding)
+parallel_bzip2_reader::parallel_bzip2_reader(byte_source& source, bzip2_decoding decoding)
     : source_(source), sequential_(source)
 {
-    std::streambuf* buffer = source.rdbuf();
-    if (decoding.workers == 0 || !buffer)
+    if (decoding.workers == 0)
         return;
-    start_ = buffer->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
-    if (start_ == std::streampos(std::streamoff(-1)))
+    const std::optional<std::uint64_t> start = source.position();
+    if (!start)
         return;
+    start_ = *start;
     const unsigned workers = std::min(decoding.workers, max_workers);
     try {
         pool_ = std::make_unique<bzip2_block_pool>(workers);
@@ -253,18 +253,17 @@ void parallel_bzip2_reader::finish_at(std::uint64_t end_mark)
 
 bool parallel_bzip2_reader::read_source()
 {
-    std::streambuf* buffer = source_.rdbuf();
-    if (source_ended_ || !buffer)
+    if (source_ended_)
         return false;
     const std::size_t old = pending_.size();
     pending_.resize(old + source_step);
-    const std::streamsize got = buffer->sgetn(reinterpret_cast<char*>(pending_.data() + old), source_step);
-    pending_.resize(old + static_cast<std::size_t>(std::max<std::streamsize>(got, 0)));
-    if (got <= 0) {
+    const std::size_t got = source_.read(reinterpret_cast<char*>(pending_.data() + old), source_step);
+    pending_.resize(old + got);
+    if (got == 0) {
         source_ended_ = true;
         return false;
     }
-    bytes_read_ += static_cast<std::uint64_t>(got);
+    bytes_read_ += got;
     return true;
 }
 
@@ -298,7 +297,7 @@ void parallel_bzip2_reader::fall_back()
     again_.reset();
     again_buffer_.reset();
     std::vector<unsigned char>().swap(pending_);
-    if (source_.rdbuf()->pubseekpos(start_, std::ios_base::in) != start_)
+    if (!source_.seek(start_))
         throw bzip2_failure(BZ_IO_ERROR);
     std::vector<char> scratch;
     for (const auto& [count, calls] : answered_) {

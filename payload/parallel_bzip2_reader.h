@@ -2,13 +2,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <istream>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "payload/bzip2_block_pool.h"
+#include "payload/byte_source.h"
 #include "payload/bzip2_decoding.h"
 #include "payload/bzip2_reader.h"
 
@@ -30,7 +30,7 @@ namespace payload {
 // seek back to where it stood at construction is read sequentially from the start.
 class parallel_bzip2_reader {
 public:
-    parallel_bzip2_reader(std::istream& source, bzip2_decoding decoding);
+    parallel_bzip2_reader(byte_source& source, bzip2_decoding decoding);
     ~parallel_bzip2_reader();
     parallel_bzip2_reader(const parallel_bzip2_reader&) = delete;
     parallel_bzip2_reader& operator=(const parallel_bzip2_reader&) = delete;
@@ -63,9 +63,9 @@ private:
     void remember(std::size_t count);
     void fall_back();
 
-    std::istream& source_;
+    byte_source& source_;
     bzip2_reader sequential_;
-    std::streampos start_{};
+    std::uint64_t start_ = 0;
     bool parallel_ = false;
     std::unique_ptr<bzip2_block_pool> pool_;
     std::size_t window_ = 0;   // blocks cut ahead, at most

@@ -10,8 +10,8 @@ inline constexpr int payload_resource_type = 260;
 inline constexpr int payload_resource_name = 134;
 
 #ifdef _WIN32
-// A stream over the payload of the current language's resource module (may be null), else
-// of the executable. An absent or empty resource gives an empty stream; opening never fails.
+// A source over the payload of the current language's resource module (may be null), else
+// of the executable. An absent or empty resource gives an empty source; opening never fails.
 tal::imemstream open_payload(HINSTANCE__* language_module);
 #endif
 

@@ -1,6 +1,5 @@
 #include "payload/plain_path.h"
 
-#include <filesystem>
 
 #include "payload/platform.h"
 
@@ -69,9 +68,7 @@ void check_plain_below(const std::wstring& root, const std::wstring& target)
     std::size_t at = 0;
     const link_fault fault = judge_elements(states, &at);
     if (fault != link_fault::none)
-        throw std::filesystem::filesystem_error("link below the destination's root",
-                                                platform::native_path(elements[at]),
-                                                platform::link_fault_code(fault));
+        throw file_error("link below the destination's root", elements[at], platform::link_fault_code(fault));
 }
 
 } // namespace payload

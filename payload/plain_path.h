@@ -35,7 +35,7 @@ std::vector<std::wstring> elements_below(const std::wstring& root, const std::ws
 // name, is not. `at`, when given, receives the index of the element at fault.
 link_fault judge_elements(const std::vector<element_state>& states, std::size_t* at = nullptr);
 
-// Looks at every element of `target` below `root` and raises a filesystem_error naming the
+// Looks at every element of `target` below `root` and raises a file_error naming the
 // element when one of them is at fault. An empty root checks nothing.
 void check_plain_below(const std::wstring& root, const std::wstring& target);
 

@@ -3,13 +3,13 @@
 // (platform_win32.cpp), host builds POSIX (platform_posix.cpp).
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "holders/unique_any.h"
+#include "payload/file_error.h"
 #include "payload/plain_path.h"
 
 namespace payload::platform {
@@ -20,7 +20,10 @@ inline constexpr wchar_t path_separator = L'\\';
 inline constexpr wchar_t path_separator = L'/';
 #endif
 
-std::filesystem::path native_path(const std::wstring& path);
+#ifndef _WIN32
+// The host's name of a path: wchar_t holds UTF-32 here, file names are UTF-8.
+std::string native_path(const std::wstring& path);
+#endif
 
 // The folder of a CSIDL value, or an empty string when the system has none.
 std::wstring query_special_folder(int csidl);
@@ -34,11 +37,11 @@ void set_special_folders(std::map<int, std::wstring> folders);
 // follows refuses it). Failures are ignored, the open that follows reports them.
 void make_writable(const std::wstring& path) noexcept;
 
-// Creates the missing folders above `file`; raises a filesystem_error with the system's code.
+// Creates the missing folders above `file`; raises a file_error with the system's code.
 void create_parent_folders(const std::wstring& file);
 
 // What `path` itself is, a link not followed. A path that cannot be looked at raises a
-// filesystem_error with the system's code; one that is not there is no error.
+// file_error with the system's code; one that is not there is no error.
 element_state inspect_element(const std::wstring& path);
 
 // The system's error code for a link where a plain folder or file was wanted.
@@ -74,14 +77,14 @@ using unique_file = tal::unique_any<details::file_traits>;
 
 #ifdef _WIN32
 // An existing file or folder opened as it is, a link not followed, with `access` and full
-// sharing. Raises a filesystem_error when it cannot be opened, is a reparse point, or is a
+// sharing. Raises a file_error when it cannot be opened, is a reparse point, or is a
 // file with a second name.
 unique_file open_plain_file(const std::wstring& path, unsigned long access);
 #endif
 
 // A target file, opened for writing with nobody else allowed in, emptied first. An existing
 // target is opened as it is: a link or a file with a second name is refused before anything
-// is written. Writes are gathered into 64 KiB blocks. Every failure raises a filesystem_error
+// is written. Writes are gathered into 64 KiB blocks. Every failure raises a file_error
 // carrying the path and the system's code.
 class output_file {
 public:

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 
 #include "payload/platform.h"
@@ -18,15 +19,13 @@ std::map<int, std::wstring> special_folders;
 
 [[noreturn]] void raise_errno(const char* what, const std::wstring& path)
 {
-    throw std::filesystem::filesystem_error(what, native_path(path),
-                                            std::error_code(errno, std::generic_category()));
+    throw file_error(what, path, std::error_code(errno, std::generic_category()));
 }
 
 } // namespace
 
-std::filesystem::path native_path(const std::wstring& path)
+std::string native_path(const std::wstring& path)
 {
-    // wchar_t holds UTF-32 here; file names on the host are UTF-8.
     std::string utf8;
     for (const wchar_t wc : path) {
         const auto c = static_cast<std::uint32_t>(wc);
@@ -46,7 +45,7 @@ std::filesystem::path native_path(const std::wstring& path)
             utf8 += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return std::filesystem::path(utf8);
+    return utf8;
 }
 
 void set_special_folders(std::map<int, std::wstring> folders)
@@ -74,13 +73,13 @@ void make_writable(const std::wstring& path) noexcept
 
 void create_parent_folders(const std::wstring& file)
 {
-    const std::filesystem::path parent = native_path(file).parent_path();
+    const std::filesystem::path parent = std::filesystem::path(native_path(file)).parent_path();
     if (parent.empty())
         return;
     std::error_code error;
     std::filesystem::create_directories(parent, error);
     if (error)
-        throw std::filesystem::filesystem_error("cannot create folder", parent, error);
+        throw file_error("cannot create folder", parent.wstring(), error);
 }
 
 element_state inspect_element(const std::wstring& path)
@@ -129,7 +128,7 @@ void details::file_traits::close(int file) noexcept
 
 output_file::output_file(const std::wstring& path) : path_(path)
 {
-    const std::string name = native_path(path).string();
+    const std::string name = native_path(path);
     // An existing link is refused (ELOOP) rather than followed; a second name is refused
     // before the old content goes.
     file_.reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
@@ -139,8 +138,7 @@ output_file::output_file(const std::wstring& path) : path_(path)
     if (::fstat(file_.get(), &information) != 0)
         raise_errno("cannot open", path_);
     if (information.st_nlink > 1)
-        throw std::filesystem::filesystem_error("cannot open", native_path(path_),
-                                                link_fault_code(link_fault::hard_linked_file));
+        throw file_error("cannot open", path_, link_fault_code(link_fault::hard_linked_file));
     // The nearest thing to an exclusive share mode here: an advisory lock taken before
     // the old content goes.
     if (::flock(file_.get(), LOCK_EX | LOCK_NB) != 0 || ::ftruncate(file_.get(), 0) != 0)
@@ -169,7 +167,7 @@ void output_file::close_file()
 
 input_file::input_file(const std::wstring& path) : path_(path)
 {
-    const std::string name = native_path(path).string();
+    const std::string name = native_path(path);
     file_.reset(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file_)
         raise_errno("cannot open", path_);

@@ -14,8 +14,7 @@ namespace {
 [[noreturn]] void raise_last_error(const char* what, const std::wstring& path)
 {
     const DWORD error = ::GetLastError();
-    throw std::filesystem::filesystem_error(what, std::filesystem::path(path),
-                                            std::error_code(static_cast<int>(error), std::system_category()));
+    throw file_error(what, path, std::error_code(static_cast<int>(error), std::system_category()));
 }
 
 // ERROR_STOPPED_ON_SYMLINK, which the compiler's headers lack: what the system answers
@@ -34,16 +33,10 @@ void check_plain_handle(HANDLE file, const std::wstring& path)
     else if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && information.nNumberOfLinks > 1)
         fault = link_fault::hard_linked_file;
     if (fault != link_fault::none)
-        throw std::filesystem::filesystem_error("link where a plain file was wanted", std::filesystem::path(path),
-                                                link_fault_code(fault));
+        throw file_error("link where a plain file was wanted", path, link_fault_code(fault));
 }
 
 } // namespace
-
-std::filesystem::path native_path(const std::wstring& path)
-{
-    return std::filesystem::path(path);
-}
 
 std::wstring query_special_folder(int csidl)
 {
@@ -250,7 +243,7 @@ tal::imemstream open_payload(HMODULE language_module)
     const char* bytes = language_module ? find_payload(language_module, size) : nullptr;
     if (!bytes)
         bytes = find_payload(::GetModuleHandleW(nullptr), size);
-    // Resources stay mapped for the life of the process: the stream reads them in place.
+    // Resources stay mapped for the life of the process: the source reads them in place.
     return bytes ? tal::imemstream(bytes, size) : tal::imemstream();
 }
 

@@ -1,14 +1,14 @@
 #include "state/log_reader.h"
 
 #include <cwctype>
-#include <locale>
 
 namespace state {
 namespace {
 
 bool is_space(wchar_t c)
 {
-    return std::isspace(c, std::locale());
+    // What the classic wide ctype asks the C library for.
+    return std::iswspace(static_cast<std::wint_t>(c)) != 0;
 }
 
 void trim_right(std::wstring& text)

@@ -1,7 +1,6 @@
 #include "support/language.h"
 
 #include <clocale>
-#include <locale>
 
 #include "resources/resource_ids.h"
 #include "support/system_info.h"
@@ -57,14 +56,8 @@ void apply_locale(int index, LCID lcid)
         else
             name = locale_info(lcid, LOCALE_SISO639LANGNAME) + L"-" + locale_info(lcid, LOCALE_SISO3166CTRYNAME);
     }
-    // This runtime knows only the classic locale by name; a name it cannot make leaves the
-    // classic one for collation and character classification.
-    std::locale named = std::locale::classic();
-    try {
-        named = std::locale(std::string(name.begin(), name.end()));
-    } catch (const std::exception&) {
-    }
-    std::locale::global(std::locale(std::locale(), named, std::locale::collate | std::locale::ctype));
+    // Only the C runtime's locale is set: this C++ runtime knows no locale but the classic
+    // one by name, so the C++ global locale would stay the classic one whatever the language.
     ::_wsetlocale(LC_ALL, L"C");
     ::_wsetlocale(LC_CTYPE, name.c_str());
     ::_wsetlocale(LC_COLLATE, name.c_str());

@@ -1,7 +1,8 @@
 #include "support/platform_check.h"
 
+#include <clocale>
 #include <cstdlib>
-#include <locale>
+#include <cstring>
 
 #include "support/dll_search.h"
 
@@ -50,19 +51,23 @@ bool check_windows_version()
     return true;
 }
 
+bool text_conversion_works(const wchar_t* runtime_locale, UINT code_page)
+{
+    if (!runtime_locale || !*runtime_locale)
+        return false;
+    const char text[] = "Setup 7.05";
+    wchar_t wide[sizeof text] = {};
+    char back[sizeof text] = {};
+    const int length = ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text, -1, wide, sizeof text);
+    return length == static_cast<int>(sizeof text)
+           && ::WideCharToMultiByte(code_page, 0, wide, -1, back, sizeof back, nullptr, nullptr) == length
+           && std::strcmp(back, text) == 0;
+}
+
 bool check_locale_initialization()
 {
-    try {
-        // The user's default locale where this runtime can make it, else the classic one
-        // that the installer then uses; the facets are what text conversion needs.
-        std::locale user = std::locale::classic();
-        try {
-            user = std::locale("");
-        } catch (const std::runtime_error&) {
-        }
-        std::use_facet<std::ctype<char>>(user);
-        std::use_facet<std::codecvt<wchar_t, char, std::mbstate_t>>(std::locale());
-    } catch (const std::exception&) {
+    // What the installer converts text with: the C runtime's locale and the ANSI code page.
+    if (!text_conversion_works(::_wsetlocale(LC_ALL, nullptr), CP_ACP)) {
         ::MessageBoxW(nullptr, L"Initialization Error", nullptr, MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND);
         std::exit(-11);
     }

@@ -14,6 +14,10 @@ bool check_windows_version();
 // Ends the process with exit code -11 when the text conversion facilities cannot be set up.
 bool check_locale_initialization();
 
+// True when the C runtime has answered its locale query with `runtime_locale` and a short text
+// goes through `code_page` to UTF-16 and back unchanged.
+bool text_conversion_works(const wchar_t* runtime_locale, UINT code_page);
+
 enum class version_verdict { accepted, incompatible, version_query_failed, unknown_version };
 
 version_verdict judge_windows_version(bool sse2, bool version_known, DWORD major, DWORD minor, WORD service_pack);

@@ -39,7 +39,7 @@ std::string load_payload(const std::filesystem::path& file)
         find_pe_resource(bytes, payload::payload_resource_type, payload::payload_resource_name));
 }
 
-archive_listing list_archive(std::istream& compressed)
+archive_listing list_archive(payload::byte_source& compressed)
 {
     payload::bzip2_reader reader(compressed);
     std::string header(8, '\0');

@@ -1,11 +1,11 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
-#include <istream>
 #include <string>
 #include <vector>
 
 #include "payload/archive_entry.h"
+#include "payload/byte_source.h"
 
 namespace tools {
 
@@ -19,6 +19,6 @@ struct archive_listing {
 };
 
 // Decompresses no more than the header and reads the directory.
-archive_listing list_archive(std::istream& compressed);
+archive_listing list_archive(payload::byte_source& compressed);
 
 } // namespace tools

@@ -73,7 +73,7 @@ std::wstring from_utf8(std::string_view text)
 
 std::string to_utf8(const std::wstring& text)
 {
-    return payload::platform::native_path(text).string();
+    return payload::platform::native_path(text);
 }
 
 std::vector<manifest_entry> read_manifest(const std::filesystem::path& manifest)

@@ -32,7 +32,7 @@ void read_exactly(payload::bzip2_reader& reader, char* out, std::size_t count)
 
 } // namespace
 
-std::vector<payload::archive_entry> ReadPayloadDirectory(std::istream& compressed)
+std::vector<payload::archive_entry> ReadPayloadDirectory(payload::byte_source& compressed)
 {
     payload::bzip2_reader reader(compressed);
     std::string header(8, '\0');

@@ -2,15 +2,15 @@
 // The paths an installation makes below the folders the user chooses, so that the pages can
 // refuse a folder below which one of them would not fit the Win32 path limit.
 #include <cstddef>
-#include <istream>
 #include <string>
 #include <vector>
 
 #include "payload/archive_entry.h"
+#include "payload/byte_source.h"
 
 // The entries of the payload's directory, read from the head of the compressed archive.
 // Raises what the archive's readers raise for a damaged or cut archive.
-std::vector<payload::archive_entry> ReadPayloadDirectory(std::istream& compressed);
+std::vector<payload::archive_entry> ReadPayloadDirectory(payload::byte_source& compressed);
 
 // Paths relative to the installation folder: every entry stored below "<InstallPath>" with its
 // file name, and the uninstall log beside an uninstaller stored there.

@@ -75,7 +75,7 @@ int RunSilentInstallation(CInstallApp& app)
     AppendSummary(report, settings);
     try {
         const tal::imemstream resource = payload::open_payload(tal::language_module());
-        PayloadCheck payload(resource.rdbuf()->data(), resource.rdbuf()->size());
+        PayloadCheck payload(resource.data(), resource.size());
         InstallationRun run(std::move(settings), app.m_previousLog, app.m_instanceLock, report);
         app.m_bInstalled = run.Run(payload);
         if (app.m_bInstalled)

@@ -183,7 +183,7 @@ int run_engine(const std::wstring& payload_path, int rounds)
         state.temporary.folder = temporary;
         silent_report report;
         // Found sound already: the test is timed above, not again here.
-        PayloadCheck payload(bytes.data(), bytes.size(), [](std::istream&) { return true; });
+        PayloadCheck payload(bytes.data(), bytes.size(), [](payload::byte_source&) { return true; });
         ExtractionCallback callback(report, state, payload);
         tal::imemstream third = payload.Open();
         start = clock_type::now();

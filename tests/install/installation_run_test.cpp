@@ -552,7 +552,7 @@ TEST_F(InstallationRunTest, TheArchiveTestsResultIsAwaitedWhereverItRuns)
             ::ResetEvent(released.get());
             std::atomic<bool> ended{false};
             const std::string& bytes = is_damaged ? damaged : sound;
-            PayloadCheck payload(bytes.data(), bytes.size(), [&](std::istream& source) {
+            PayloadCheck payload(bytes.data(), bytes.size(), [&](payload::byte_source& source) {
                 if (state == test_state::still_testing)
                     ::WaitForSingleObject(released.get(), 20000);
                 const bool good = payload::test_archive(source);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 #include "holders/handles.h"
@@ -61,24 +62,18 @@ TEST(PayloadCheck, TellsSoundFromDamagedWithOrWithoutABackgroundTest)
 }
 
 // The parallel decoder goes back to where it started when it hands over to the sequential
-// one; a stream it cannot seek would keep it sequential.
-TEST(PayloadCheck, TheTestReadsASeekableStream)
+// one; a source it cannot seek would keep it sequential.
+TEST(PayloadCheck, TheTestReadsASeekableSource)
 {
     const std::string bytes = sound_archive();
-    const auto seeks = [&bytes](std::istream& source) {
-        source.seekg(100);
-        const int at_100 = source.get();
-        source.seekg(-1, std::ios_base::cur);
-        const bool back_one = source.tellg() == std::streampos(100);
-        source.seekg(-1, std::ios_base::end);
-        const int last = source.get();
-        source.seekg(0);
-        const int first = source.get();
-        const bool read_well = at_100 == static_cast<unsigned char>(bytes[100]) && back_one
-                               && last == static_cast<unsigned char>(bytes.back())
-                               && first == static_cast<unsigned char>(bytes[0]);
-        source.seekg(static_cast<std::streamoff>(bytes.size() + 1));
-        return read_well && source.fail();
+    const auto seeks = [&bytes](payload::byte_source& source) {
+        char c = 0;
+        const bool at_100 = source.seek(100) && source.read(&c, 1) == 1 && c == bytes[100];
+        const bool told = source.position() == std::optional<std::uint64_t>(101);
+        const bool last = source.seek(bytes.size() - 1) && source.read(&c, 1) == 1 && c == bytes.back()
+                          && source.read(&c, 1) == 0;
+        const bool first = source.seek(0) && source.read(&c, 1) == 1 && c == bytes[0];
+        return at_100 && told && last && first && !source.seek(bytes.size() + 1);
     };
     for (const bool background : {false, true}) {
         SCOPED_TRACE(background ? "in the background" : "in line");
@@ -97,7 +92,7 @@ TEST(PayloadCheck, TestsOnceOnABelowNormalThreadWhenStarted)
         int calls = 0;
         DWORD thread = 0;
         int priority = THREAD_PRIORITY_ERROR_RETURN;
-        PayloadCheck check(bytes.data(), bytes.size(), [&](std::istream& source) {
+        PayloadCheck check(bytes.data(), bytes.size(), [&](payload::byte_source& source) {
             ++calls;
             thread = ::GetCurrentThreadId();
             priority = ::GetThreadPriority(::GetCurrentThread());
@@ -128,7 +123,7 @@ TEST(PayloadCheck, WaitingForTheBackgroundTestPumpsMessages)
     timer_event = released.get();
     const std::string bytes = sound_archive();
     bool released_by_timer = false;
-    PayloadCheck check(bytes.data(), bytes.size(), [&](std::istream& source) {
+    PayloadCheck check(bytes.data(), bytes.size(), [&](payload::byte_source& source) {
         released_by_timer = ::WaitForSingleObject(released.get(), 20000) == WAIT_OBJECT_0;
         return payload::test_archive(source);
     });
@@ -147,10 +142,10 @@ TEST(PayloadCheck, GoingAwayWhileTestingEndsTheTestEarly)
     ASSERT_TRUE(reading);
     std::atomic<std::size_t> read{0};
     {
-        PayloadCheck check(bytes.data(), bytes.size(), [&](std::istream& source) {
+        PayloadCheck check(bytes.data(), bytes.size(), [&](payload::byte_source& source) {
             char piece[4096];
-            while (const std::streamsize got = source.rdbuf()->sgetn(piece, sizeof piece)) {
-                read += static_cast<std::size_t>(got);
+            while (const std::size_t got = source.read(piece, sizeof piece)) {
+                read += got;
                 ::SetEvent(reading.get());
                 ::Sleep(1);
             }

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <random>
-#include <sstream>
 
 #include "payload/bzip2_blocks.h"
 #include "payload/compress_error.h"
@@ -266,12 +266,14 @@ TEST(ParallelBzip2Premises, ChunksEndOnPieceBoundaries)
 TEST(ParallelBzip2Source, UnseekableSourceIsReadSequentially)
 {
     const std::string stream = sound_stream();
-    // A stream buffer that cannot tell where it stands.
-    struct unseekable : std::stringbuf {
-        using std::stringbuf::stringbuf;
-        pos_type seekoff(off_type, std::ios_base::seekdir, std::ios_base::openmode) override { return pos_type(off_type(-1)); }
-    } buffer(stream);
-    std::istream source(&buffer);
+    // A source that cannot tell where it stands.
+    struct unseekable final : payload::byte_source {
+        explicit unseekable(const std::string& bytes) : all(bytes.data(), bytes.size()) {}
+        std::size_t read(char* out, std::size_t count) override { return all.read(out, count); }
+        std::optional<std::uint64_t> position() const override { return std::nullopt; }
+        bool seek(std::uint64_t) override { return false; }
+        tal::imemstream all;
+    } source(stream);
     payload::parallel_bzip2_reader reader(source, {2});
     EXPECT_FALSE(reader.parallel());
     std::string out(stream.size() * 10, '\0');

@@ -6,6 +6,7 @@
 
 #include "payload/compress_error.h"
 #include "payload/extract.h"
+#include "payload/file_error.h"
 #include "payload/memstream.h"
 #include "payload/plain_path.h"
 #include "payload/platform.h"
@@ -111,7 +112,7 @@ protected:
     {
         try {
             payload::check_plain_below(root, target);
-        } catch (const std::filesystem::filesystem_error& e) {
+        } catch (const payload::file_error& e) {
             return e.code();
         }
         return {};
@@ -216,8 +217,9 @@ TEST_P(EngineAndLinks, TheTargetFileIsOpenedAsItIs)
     try {
         payload::platform::output_file file(second);
         ADD_FAILURE() << "opened";
-    } catch (const std::filesystem::filesystem_error& e) {
+    } catch (const payload::file_error& e) {
         EXPECT_EQ(e.code(), hard_linked);
+        EXPECT_EQ(e.path(), second);
     }
     EXPECT_EQ(test::read_file(test::to_path(original)), "someone else's file");
 }

@@ -17,7 +17,11 @@ namespace test {
 
 std::filesystem::path to_path(const std::wstring& path)
 {
+#ifdef _WIN32
+    return std::filesystem::path(path);
+#else
     return payload::platform::native_path(path);
+#endif
 }
 
 temp_folder::temp_folder()

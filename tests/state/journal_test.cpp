@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -535,14 +536,43 @@ TEST(SamePath, SpellingsOfOneFileAndDifferentFiles)
     test::write_text(folder / L"a.txt", "a");
     test::write_text(folder / L"b.txt", "b");
     ::CreateDirectoryW((folder / L"sub").c_str(), nullptr);
-    EXPECT_TRUE(SamePath(folder / L"a.txt", folder / L"a.txt"));
-    EXPECT_TRUE(SamePath(folder / L"a.txt", folder / L"sub\\..\\a.txt")); // the same file
-    EXPECT_TRUE(SamePath(folder / L"a.txt", folder / L"A.TXT"));
-    EXPECT_FALSE(SamePath(folder / L"a.txt", folder / L"b.txt"));
-    // Files that do not exist: compared as absolute paths without regard to case.
-    EXPECT_TRUE(SamePath(L"Q:\\Missing\\File.dll", L"q:\\missing\\FILE.DLL"));
-    EXPECT_FALSE(SamePath(L"Q:\\Missing\\File.dll", L"Q:\\Missing\\File.dl"));
-    EXPECT_FALSE(SamePath(L"Q:\\Missing\\File.dll", L"Q:\\Missing\\Sub\\File.dll"));
+    std::wstring forward = folder / L"a.txt";
+    std::replace(forward.begin(), forward.end(), L'\\', L'/');
+    // Relative paths are completed against the current folder.
+    wchar_t current[MAX_PATH] = {};
+    ASSERT_NE(::GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.path().c_str()));
+    const struct {
+        std::wstring a, b;
+        bool same;
+    } cases[] = {
+        {folder / L"a.txt", folder / L"a.txt", true},
+        {folder / L"a.txt", folder / L"sub\\..\\a.txt", true}, // the same file
+        {folder / L"a.txt", folder / L"A.TXT", true},
+        {folder / L"a.txt", forward, true},
+        {folder / L"a.txt", folder / L"sub\\\\..\\a.txt", true},
+        {L"a.txt", folder / L"a.txt", true},
+        {folder / L"a.txt", folder / L"b.txt", false},
+        {folder / L"a.txt", folder / L"missing.txt", false},
+        {folder / L"sub", folder / L"SUB", true},
+        // The runtime's stat finds no folder named with a trailing separator: one exists, one not.
+        {folder / L"sub", folder / L"sub\\", false},
+        // Files that do not exist: compared as absolute paths without regard to case.
+        {L"Q:\\Missing\\File.dll", L"q:\\missing\\FILE.DLL", true},
+        {L"Q:\\Missing\\File.dll", L"Q:\\\\Missing\\File.dll", true},
+        {L"Q:\\Missing\\File.dll", L"Q:\\Missing\\File.dl", false},
+        {L"Q:\\Missing\\File.dll", L"Q:\\Missing\\Sub\\File.dll", false},
+        {L"Q:\\Missing\\File.dll", L"Q:\\Missing\\File.dll\\", false},
+        {L"missing.txt", folder / L"MISSING.TXT", true},
+        {L"sub\\..\\missing.txt", folder / L"missing.txt", true},
+        {L"", L"", true},
+        {L"", L"missing.txt", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SamePath(c.a, c.b), c.same) << c.a << L" | " << c.b;
+        EXPECT_EQ(SamePath(c.b, c.a), c.same) << c.b << L" | " << c.a;
+    }
+    ::SetCurrentDirectoryW(current);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "holders/handles.h"
 #include "support/counted_semaphore.h"
 #include "support/platform_check.h"
@@ -69,6 +71,17 @@ TEST(PlatformCheck, ThisSystemPasses)
     // check must not end the installer for that.
     EXPECT_TRUE(tal::check_windows_version());
     EXPECT_TRUE(tal::check_locale_initialization());
+}
+
+TEST(PlatformCheck, TextConversionNeedsTheRuntimesLocaleAndTheCodePage)
+{
+    const wchar_t* runtime = ::_wsetlocale(LC_ALL, nullptr);
+    ASSERT_NE(runtime, nullptr);
+    EXPECT_TRUE(tal::text_conversion_works(runtime, CP_ACP));
+    EXPECT_TRUE(tal::text_conversion_works(L"C", CP_UTF8));
+    EXPECT_FALSE(tal::text_conversion_works(nullptr, CP_ACP)); // the runtime did not answer
+    EXPECT_FALSE(tal::text_conversion_works(L"", CP_ACP));
+    EXPECT_FALSE(tal::text_conversion_works(L"C", 59999)); // no such code page
 }
 
 // The first initialiser has left this program's folder out of the DLL search: a library that
