@@ -23,8 +23,11 @@ namespace {
 constexpr WPARAM end_of_text = 0x7FFFFFFF;
 
 // Each insertion into the log control costs milliseconds, about as much as copying a small
-// file: lines that come faster than the screen refreshes go in together.
+// file: lines that come faster than the screen refreshes go in together. Where an insertion
+// costs more, as it does once the log is long on an edit control that measures every line
+// again, the lines wait long enough that the log takes at most a ninth of the run's time.
 constexpr std::chrono::milliseconds log_flush_interval{16};
+constexpr int log_time_share = 8; // waiting time per unit of insertion time
 
 } // namespace
 
@@ -82,13 +85,20 @@ void CDlgInstall::AppendLog(const std::wstring& text, bool ruled)
     }
     m_pendingLog += line;
     ++m_pendingLines;
-    if (std::chrono::steady_clock::now() - m_lastLogFlush >= log_flush_interval)
+    if (LogFlushDue())
         FlushLog();
+}
+
+bool CDlgInstall::LogFlushDue() const
+{
+    const auto waited = std::chrono::steady_clock::now() - m_lastLogFlush;
+    return waited >= log_flush_interval && waited >= log_time_share * m_lastLogFlushCost;
 }
 
 void CDlgInstall::FlushLog()
 {
-    m_lastLogFlush = std::chrono::steady_clock::now();
+    const auto start = std::chrono::steady_clock::now();
+    m_lastLogFlush = start;
     if (m_pendingLog.empty())
         return;
     ::SendMessageW(m_log.m_hWnd, EM_SETSEL, end_of_text, -1);
@@ -97,11 +107,14 @@ void CDlgInstall::FlushLog()
     ::SendMessageW(m_log.m_hWnd, EM_LINESCROLL, 0, m_pendingLines);
     m_pendingLog.clear();
     m_pendingLines = 0;
+    m_lastLogFlush = std::chrono::steady_clock::now();
+    m_lastLogFlushCost = m_lastLogFlush - start;
 }
 
 void CDlgInstall::SetStatus(const std::wstring& text)
 {
     FlushLog();
+    ShowProgress();
     SetDlgItemText(IDC_STATUS, text);
 }
 
@@ -120,9 +133,22 @@ void CDlgInstall::StartProgress()
 void CDlgInstall::SetProgress(int percent)
 {
     // While a large file is copied, its line does not wait for the next one.
-    if (!m_pendingLog.empty() && std::chrono::steady_clock::now() - m_lastLogFlush >= log_flush_interval)
+    if (!m_pendingLog.empty() && LogFlushDue())
         FlushLog();
-    ::SendMessageW(m_progress.m_hWnd, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    // A bar that paints at once on every move would cost as much as the log: it moves at most
+    // once a screen refresh, and always to its start and its end.
+    m_pendingProgress = percent;
+    if (percent <= 0 || percent >= 100 || std::chrono::steady_clock::now() - m_lastProgressShown >= log_flush_interval)
+        ShowProgress();
+}
+
+void CDlgInstall::ShowProgress()
+{
+    if (m_pendingProgress < 0)
+        return;
+    ::SendMessageW(m_progress.m_hWnd, PBM_SETPOS, static_cast<WPARAM>(m_pendingProgress), 0);
+    m_pendingProgress = -1;
+    m_lastProgressShown = std::chrono::steady_clock::now();
 }
 
 bool CDlgInstall::RunInstallation()
@@ -130,7 +156,10 @@ bool CDlgInstall::RunInstallation()
     CInstallApp& app = GetInstallApp();
     const CWaitCursor wait;
     InstallationRun run(ApplicationSettings(app, m_hWnd), app.m_previousLog, app.m_instanceLock, *this);
-    const tal::scope_guard flush([this] { FlushLog(); });
+    const tal::scope_guard flush([this] {
+        FlushLog();
+        ShowProgress();
+    });
     return run.Run(*m_payload);
 }
 

@@ -30,6 +30,8 @@ private:
     void WriteSummary();
     // Puts the lines gathered since the last time into the log control.
     void FlushLog();
+    bool LogFlushDue() const;
+    void ShowProgress();
 
     CWnd m_log;
     CWnd m_progress;
@@ -38,5 +40,8 @@ private:
     // Lines not yet in the control, and how many, with when it last took some.
     std::wstring m_pendingLog;
     int m_pendingLines = 0;
-    std::chrono::steady_clock::time_point m_lastLogFlush;
+    std::chrono::steady_clock::time_point m_lastLogFlush;      // when the last insertion ended
+    std::chrono::steady_clock::duration m_lastLogFlushCost{}; // what it took
+    int m_pendingProgress = -1; // the bar's percent not yet shown
+    std::chrono::steady_clock::time_point m_lastProgressShown;
 };

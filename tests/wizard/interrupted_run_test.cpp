@@ -31,7 +31,7 @@ using test::shell_folder;
 const std::wstring runs_key = L"Software\\Marrowin\\Vantrel 7\\Installer Runs";
 // While this event exists, the slow installer's product does not end its registration.
 const wchar_t* const held_event = L"VantrelTest.RegistrationHeld";
-constexpr std::uint64_t large_size = 8u << 20;
+constexpr std::uint64_t large_size = 32u << 20;
 const std::wstring undone_text =
     L"An installation of 'Vantrel' that was interrupted before its end has been undone: the computer is as it was before.";
 const std::wstring not_undone_start =
@@ -361,6 +361,26 @@ protected:
         return size > 0 && size < large_size && (moved || !point.update);
     }
 
+    // Whether the large file is seen half-written within a fifth of a second, all spent looking
+    // at it, for `point`s that wait for that; for other points two milliseconds just go by.
+    bool WatchedHalfWritten(const kill_point& point) const
+    {
+        if (point.moment != kill_moment::large_file_half_written) {
+            ::Sleep(2);
+            return false;
+        }
+        const ULONGLONG until = ::GetTickCount64() + 200;
+        do {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            if (::GetFileAttributesExW(large_file.c_str(), GetFileExInfoStandard, &data)) {
+                const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+                if (size > 0 && size < large_size)
+                    return true;
+            }
+        } while (::GetTickCount64() < until);
+        return false;
+    }
+
     // Starts the slow installer, installs, and kills it at `point`; the run's folder is kept.
     void KillRunAt(const kill_point& point)
     {
@@ -379,14 +399,15 @@ protected:
                 run_folder = recorded_run_folder();
             if (const auto records = read_journal(run_folder); records.size() > seen.size())
                 seen = records;
-            if (!run_folder.empty() && Reached(point, seen, w.pid())) {
+            // A file is written faster than the journal is read between two looks: meanwhile
+            // the large file's size is watched, and the run held as soon as it is half-written.
+            if (!run_folder.empty() && (Reached(point, seen, w.pid()) || WatchedHalfWritten(point))) {
                 // Seen; held still, it is seen once more so that nothing moved in between.
                 set_suspended(w.pid(), true);
                 reached = Reached(point, read_journal(run_folder), w.pid());
                 if (!reached)
                     set_suspended(w.pid(), false);
             }
-            ::Sleep(2);
         }
         ASSERT_TRUE(reached) << "the run never came to the point " << point.name << "; its journal:\n"
                              << journal_text(seen);

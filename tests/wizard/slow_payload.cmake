@@ -7,13 +7,15 @@ file(REMOVE_RECURSE "${OUT}/files")
 file(COPY "${FILES}/files" DESTINATION "${OUT}")
 file(COPY_FILE "${PROGRAM}" "${OUT}/files/Vantrel.exe")
 
-# 8 MiB of text from a fixed seed: it takes the engine a second or so to write.
+# 32 MiB of text from a fixed seed, 8 MiB four times over (too far apart for bzip2 to see
+# the repetition): long enough to write that a test watching it sees it half-written.
 set(large "${OUT}/files/Scenes/Scenes.vlib")
-file(WRITE "${large}" "")
+set(eight "")
 foreach(part RANGE 1 8)
   string(RANDOM LENGTH 1048576 RANDOM_SEED ${part} block)
-  file(APPEND "${large}" "${block}")
+  string(APPEND eight "${block}")
 endforeach()
+file(WRITE "${large}" "${eight}${eight}${eight}${eight}")
 
 file(STRINGS "${MANIFEST}" lines)
 set(text "")
