@@ -26,7 +26,7 @@ constexpr WPARAM end_of_text = 0x7FFFFFFF;
 // file: lines that come faster than the screen refreshes go in together. Where an insertion
 // costs more, as it does once the log is long on an edit control that measures every line
 // again, the lines wait long enough that the log takes at most a ninth of the run's time.
-constexpr std::chrono::milliseconds log_flush_interval{16};
+constexpr std::chrono::milliseconds screen_refresh{16};
 constexpr int log_time_share = 8; // waiting time per unit of insertion time
 
 } // namespace
@@ -92,7 +92,7 @@ void CDlgInstall::AppendLog(const std::wstring& text, bool ruled)
 bool CDlgInstall::LogFlushDue() const
 {
     const auto waited = std::chrono::steady_clock::now() - m_lastLogFlush;
-    return waited >= log_flush_interval && waited >= log_time_share * m_lastLogFlushCost;
+    return waited >= screen_refresh && waited >= log_time_share * m_lastLogFlushCost;
 }
 
 void CDlgInstall::FlushLog()
@@ -138,7 +138,7 @@ void CDlgInstall::SetProgress(int percent)
     // A bar that paints at once on every move would cost as much as the log: it moves at most
     // once a screen refresh, and always to its start and its end.
     m_pendingProgress = percent;
-    if (percent <= 0 || percent >= 100 || std::chrono::steady_clock::now() - m_lastProgressShown >= log_flush_interval)
+    if (percent <= 0 || percent >= 100 || std::chrono::steady_clock::now() - m_lastProgressShown >= screen_refresh)
         ShowProgress();
 }
 

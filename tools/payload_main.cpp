@@ -13,7 +13,7 @@
 #include "payload/memstream.h"
 #include "payload/platform.h"
 #include "tools/entry_check.h"
-#include "tools/inspect.h"
+#include "tools/archive_listing.h"
 #include "tools/manifest.h"
 #include "tools/pack.h"
 

@@ -11,7 +11,7 @@
 
 #include "payload/archive_format.h"
 #include "payload/memstream.h"
-#include "tools/inspect.h"
+#include "tools/archive_listing.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "holders/handles.h"
 #include "install/decoded_copy.h"
 #include "install/payload_check.h"
 #include "payload/extract.h"
@@ -19,13 +20,12 @@ std::vector<std::wstring> copies_in(const std::wstring& folder)
 {
     std::vector<std::wstring> found;
     WIN32_FIND_DATAW data{};
-    const HANDLE find = ::FindFirstFileW((folder + L"Vantrel-*.tmp").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    const tal::unique_hfind find(::FindFirstFileW((folder + L"Vantrel-*.tmp").c_str(), &data));
+    if (!find)
         return found;
     do
         found.push_back(folder + data.cFileName);
-    while (::FindNextFileW(find, &data));
-    ::FindClose(find);
+    while (::FindNextFileW(find.get(), &data));
     return found;
 }
 

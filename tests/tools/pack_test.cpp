@@ -12,7 +12,7 @@
 #include "payload/extract.h"
 #include "payload/memstream.h"
 #include "test_support.h"
-#include "tools/inspect.h"
+#include "tools/archive_listing.h"
 #include "tools/manifest.h"
 #include "tools/pack.h"
 #include "tools/pe_resource.h"

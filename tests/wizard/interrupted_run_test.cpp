@@ -139,12 +139,10 @@ item_map machine_snapshot()
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
     WIN32_FIND_DATAW copy{};
-    if (const HANDLE search = ::FindFirstFileW((std::wstring(temp) + L"Vantrel-*.tmp").c_str(), &copy);
-        search != INVALID_HANDLE_VALUE) {
+    if (const tal::unique_hfind search(::FindFirstFileW((std::wstring(temp) + L"Vantrel-*.tmp").c_str(), &copy)); search) {
         do
             all[std::wstring(temp) + copy.cFileName] = {0, ""};
-        while (::FindNextFileW(search, &copy));
-        ::FindClose(search);
+        while (::FindNextFileW(search.get(), &copy));
     }
     add_key_tree(HKEY_LOCAL_MACHINE, product_key, L"HKLM\\" + product_key, all);
     add_key_tree(HKEY_LOCAL_MACHINE, L"Software\\Marrowin", L"HKLM\\Software\\Marrowin", all);

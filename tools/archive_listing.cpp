@@ -1,4 +1,4 @@
-#include "tools/inspect.h"
+#include "tools/archive_listing.h"
 
 #include <fstream>
 #include <iterator>
