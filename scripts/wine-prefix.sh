@@ -1,11 +1,13 @@
 # Sourced by the scripts that run Windows programs: a fresh Wine prefix with one persistent
 # wineserver. Wine's services and desktop get no standard streams of ours: they outlive the
 # programs and would hold a caller's pipes open for ever.
+. "$(dirname "${BASH_SOURCE[0]}")/wine-check.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 
 # fresh_wine_prefix DIR [desktop]: with "desktop", windows get their frames from a virtual
 # desktop, as on Windows, so that screenshots show what a user sees.
 fresh_wine_prefix() {
+    require_wine || return 1
     export WINEPREFIX="$1"
     wineserver -k </dev/null >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
