@@ -103,6 +103,28 @@ def remove_nsis_install():
         found.unlink()
 
 
+def spread(values):
+    """Lower quartile, median and upper quartile."""
+    if len(values) < 2:
+        return values[0], values[0], values[0]
+    low, mid, high = statistics.quantiles(values, n=4, method="inclusive")
+    return low, mid, high
+
+
+def print_round_ratios(samples):
+    # On this VM one round can take twice another, NSIS's as much as ours: a ratio taken
+    # within each round, where both met the same machine, and the quickest of each, are
+    # steadier than a ratio of medians.
+    print(f"\n{'ours / NSIS in the same round':32} {'lower q.':>8} {'median':>8} {'upper q.':>8} {'quickest':>9}")
+    for name, label in (("wizard_run", "Install to 1106"), ("wizard_paced", "Install to 1106, paced"),
+                        ("silent", "whole silent install")):
+        if name not in samples:
+            continue
+        low, mid, high = spread([o / n for o, n in zip(samples[name], samples["nsis"])])
+        quickest = min(samples[name]) / min(samples["nsis"])
+        print(f"  {label:30} {low:8.2f} {mid:8.2f} {high:8.2f} {quickest:9.2f}")
+
+
 def main():
     rounds = int(sys.argv[1])
     shutil.rmtree(WORK / "files", ignore_errors=True)
@@ -183,6 +205,7 @@ def main():
         print(f"  ratio baseline / NSIS        {median['baseline'] / median['nsis']:8.2f}")
     print("  ratio silent ours / NSIS     " + (f"{median['silent'] / median['nsis']:8.2f}" if silent else "     n/a"))
     print("silent: " + ("measured" if silent else "n/a"))
+    print_round_ratios(samples)
 
     # The built installer around its default payload: a resource rewrite by Wine leaves a
     # symbol table that strip cannot read.
