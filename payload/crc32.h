@@ -16,7 +16,7 @@ private:
     std::uint32_t register_ = 0xFFFFFFFFu;
 };
 
-// The CRC-32 of a whole file, read in 4096-byte blocks. A file that another process holds
+// The CRC-32 of a whole file, read in 64 KB blocks. A file that another process holds
 // (sharing violation) is tried again after a second, four attempts in all; every other
 // failure raises a file_error with the file's path at once.
 std::uint32_t file_crc32(const std::wstring& path);

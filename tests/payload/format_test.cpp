@@ -38,8 +38,14 @@ TEST(Crc32, MatchesTheStandardCheckValuesPieceByPiece)
 TEST(Crc32, OfAFileAndOfAMissingFile)
 {
     test::temp_folder folder;
-    test::write_file(folder.path() / "f.bin", std::string(10000, 'z'));
-    EXPECT_EQ(payload::file_crc32(folder.wide(L"f.bin")), test::reference_crc32(std::string(10000, 'z')));
+    // Within one read, exactly one, and across several with a remainder.
+    for (const std::size_t size : {std::size_t{10000}, std::size_t{65536}, std::size_t{3 * 65536 + 123}}) {
+        std::string data(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            data[i] = static_cast<char>(i * 7 + (i >> 16));
+        test::write_file(folder.path() / "f.bin", data);
+        EXPECT_EQ(payload::file_crc32(folder.wide(L"f.bin")), test::reference_crc32(data)) << size;
+    }
     test::write_file(folder.path() / "empty.bin", "");
     EXPECT_EQ(payload::file_crc32(folder.wide(L"empty.bin")), 0u);
 
