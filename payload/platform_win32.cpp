@@ -21,16 +21,48 @@ namespace {
 // when an open stops at a link it was told not to follow.
 constexpr DWORD error_stopped_on_link = 681;
 
+// What the link checks need of an opened file.
+struct handle_state {
+    DWORD attributes = 0;
+    DWORD links = 1;
+};
+
+// GetFileInformationByHandle also asks for the volume's serial number, which Wine answers
+// through its mount manager at milliseconds a call, once per file written: where the system
+// has them (Vista on), the two classes that hold the attributes and the count of names.
+bool query_handle_state(HANDLE file, handle_state& state)
+{
+    using query_by_class = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, void*, DWORD);
+    static const auto by_class = reinterpret_cast<query_by_class>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
+    if (by_class) {
+        FILE_BASIC_INFO basic{};
+        FILE_STANDARD_INFO standard{};
+        if (!by_class(file, FileBasicInfo, &basic, sizeof basic)
+            || !by_class(file, FileStandardInfo, &standard, sizeof standard))
+            return false;
+        state.attributes = basic.FileAttributes;
+        state.links = standard.NumberOfLinks;
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(file, &information))
+        return false;
+    state.attributes = information.dwFileAttributes;
+    state.links = information.nNumberOfLinks;
+    return true;
+}
+
 // Refuses an opened file that is a link or has a second name; raises with the path.
 void check_plain_handle(HANDLE file, const std::wstring& path)
 {
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!::GetFileInformationByHandle(file, &information))
+    handle_state state;
+    if (!query_handle_state(file, state))
         raise_last_error("cannot inspect", path);
     link_fault fault = link_fault::none;
-    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    if (state.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
         fault = link_fault::linked_file;
-    else if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && information.nNumberOfLinks > 1)
+    else if (!(state.attributes & FILE_ATTRIBUTE_DIRECTORY) && state.links > 1)
         fault = link_fault::hard_linked_file;
     if (fault != link_fault::none)
         throw file_error("link where a plain file was wanted", path, link_fault_code(fault));
@@ -83,20 +115,26 @@ element_state inspect_element(const std::wstring& path)
             return state;
         raise_last_error("cannot inspect", path);
     }
+    state.exists = true;
+    // The name's own attributes show a folder that is a junction or a link; only a file's
+    // count of names needs a handle.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        state.directory = true;
+        return state;
+    }
     // Reading attributes is no access that share modes refuse: a file held open by the
     // product still opens here.
     const unique_file file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                                          nullptr));
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!file || !::GetFileInformationByHandle(file.get(), &information))
+    handle_state opened;
+    if (!file || !query_handle_state(file.get(), opened))
         raise_last_error("cannot inspect", path);
-    const DWORD all = attributes | information.dwFileAttributes;
-    state.exists = true;
+    const DWORD all = attributes | opened.attributes;
     state.directory = (all & FILE_ATTRIBUTE_DIRECTORY) != 0;
     state.reparse_point = (all & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    state.links = information.nNumberOfLinks;
+    state.links = opened.links;
     return state;
 }
 
