@@ -207,6 +207,7 @@ BOOL CInstallApp::InitInstance()
         UseLanguage(*m_options.language);
     if (!tal::is_user_admin())
         return Refuse(EXIT_NOT_ADMINISTRATOR, LoadLocalizedString(MSG_NEED_ADMINISTRATOR), MB_ICONEXCLAMATION);
+    StartArchiveTest();
     if (!WaitForRunningProduct())
         return FALSE;
     if (!UndoInterruptedRuns())

@@ -43,6 +43,9 @@ public:
     InstallationLogFile m_silentLog;
 
 protected:
+    // The payload's archive test, started once the installer knows it may install, so that
+    // it runs beside the rest of the startup; nothing here, the wizard's application adds it.
+    virtual void StartArchiveTest() {}
     // Steps 11 and 12: the wizard, run modally; nothing here, the wizard's application adds it.
     virtual void RunWizard() {}
     // The installation without a window (/S), once the checks have passed; its exit code.

@@ -11,9 +11,7 @@
 #include "holders/scope_guard.h"
 #include "install/application_settings.h"
 #include "install/installation_run.h"
-#include "payload/payload_resource.h"
 #include "resources/resource_ids.h"
-#include "support/language.h"
 #include "support/path.h"
 #include "support/text_width.h"
 
@@ -31,17 +29,16 @@ constexpr int log_time_share = 8; // waiting time per unit of insertion time
 
 } // namespace
 
-CDlgInstall::CDlgInstall() : CWizardPage(IDD_PAGE_INSTALL) {}
+CDlgInstall::CDlgInstall(PayloadCheck& payload) : CWizardPage(IDD_PAGE_INSTALL), m_payload(payload) {}
 
 BOOL CDlgInstall::OnInitDialog()
 {
     CWizardPage::OnInitDialog();
     ::SendMessageW(m_progress.m_hWnd, PBM_SETRANGE32, 0, 100);
     ::ShowWindow(m_progress.m_hWnd, SW_HIDE);
-    // The pages are made when the wizard opens: the archive test starts now, off the run's path.
-    const tal::imemstream payload = payload::open_payload(tal::language_module());
-    m_payload.emplace(payload.data(), payload.size());
-    m_payload->Start();
+    // The pages are made when the wizard opens: the archive test starts now at the latest, off
+    // the run's path.
+    m_payload.Start(THREAD_PRIORITY_BELOW_NORMAL);
     return TRUE;
 }
 
@@ -160,7 +157,7 @@ bool CDlgInstall::RunInstallation()
         FlushLog();
         ShowProgress();
     });
-    return run.Run(*m_payload);
+    return run.Run(m_payload);
 }
 
 void CDlgInstall::RefreshTexts()

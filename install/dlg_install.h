@@ -1,6 +1,5 @@
 #pragma once
 #include <chrono>
-#include <optional>
 #include <string>
 
 #include "install/installation_report.h"
@@ -10,7 +9,8 @@
 // Page 4: the summary of the options, then the installation's log and progress.
 class CDlgInstall : public CWizardPage, public InstallationReport {
 public:
-    CDlgInstall();
+    // Tests and installs `payload`, which outlives the page.
+    explicit CDlgInstall(PayloadCheck& payload);
 
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
@@ -35,8 +35,7 @@ private:
 
     CWnd m_log;
     CWnd m_progress;
-    // Tested in the background from when the wizard opens.
-    std::optional<PayloadCheck> m_payload;
+    PayloadCheck& m_payload;
     // Lines not yet in the control, and how many, with when it last took some.
     std::wstring m_pendingLog;
     int m_pendingLines = 0;

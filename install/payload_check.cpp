@@ -43,16 +43,16 @@ PayloadCheck::~PayloadCheck()
     }
 }
 
-void PayloadCheck::Start()
+void PayloadCheck::Start(int priority)
 {
     if (m_started)
         return;
-    // Created suspended, so that it never runs at the normal priority beside the wizard.
+    // Created suspended, so that it never runs at another priority than the one asked for.
     m_thread.reset(::CreateThread(nullptr, 0, TestInBackground, this, CREATE_SUSPENDED, nullptr));
     if (!m_thread)
         return; // the run tests the archive itself
     m_started = true;
-    ::SetThreadPriority(m_thread.get(), THREAD_PRIORITY_BELOW_NORMAL);
+    ::SetThreadPriority(m_thread.get(), priority);
     ::ResumeThread(m_thread.get());
 }
 

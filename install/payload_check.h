@@ -31,8 +31,9 @@ public:
     // the test kept when it could keep one (only once), else a decoder over the payload.
     std::unique_ptr<payload::decoded_reader> OpenDecoded();
 
-    // Starts the test on a thread of below-normal priority; nothing once the test has started.
-    void Start();
+    // Starts the test on a thread of its own at `priority` (below normal beside a window that
+    // must stay quick); nothing once the test has started.
+    void Start(int priority);
     // True when the archive is sound. Waits for the background test, pumping the thread's
     // messages meanwhile; runs the test here when none was started.
     bool Sound();

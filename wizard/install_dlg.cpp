@@ -24,8 +24,8 @@ RECT child_rect(HWND child)
 
 } // namespace
 
-CInstallDlg::CInstallDlg()
-    : CDialog(IDD_WIZARD), m_pages{&m_pageStart, &m_pageMode, &m_pagePath, &m_pageShortcut, &m_pageInstall, &m_pageEnd},
+CInstallDlg::CInstallDlg(PayloadCheck& payload)
+    : CDialog(IDD_WIZARD), m_pageInstall(payload), m_pages{&m_pageStart, &m_pageMode, &m_pagePath, &m_pageShortcut, &m_pageInstall, &m_pageEnd},
       m_hIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED)))
 {

@@ -12,7 +12,8 @@
 // The wizard frame: six pages in one area, the side picture, Back, Next and Exit.
 class CInstallDlg : public CDialog {
 public:
-    CInstallDlg();
+    // The installation page tests and installs `payload`, which outlives the frame.
+    explicit CInstallDlg(PayloadCheck& payload);
     ~CInstallDlg() override;
 
     BOOL OnInitDialog() override;

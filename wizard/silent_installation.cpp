@@ -14,8 +14,6 @@
 #include "install/payload_check.h"
 #include "install/silent_report.h"
 #include "payload/compress_error.h"
-#include "payload/payload_resource.h"
-#include "support/language.h"
 #include "support/path.h"
 #include "wizard/installation_paths.h"
 
@@ -47,7 +45,7 @@ std::wstring folder_refusal(const std::wstring& folder)
 
 } // namespace
 
-int RunSilentInstallation(CInstallApp& app)
+int RunSilentInstallation(CInstallApp& app, PayloadCheck& payload)
 {
     const InstallerOptions& options = app.m_options;
     SilentReport report(app.m_silentLog);
@@ -74,8 +72,6 @@ int RunSilentInstallation(CInstallApp& app)
     InstallationSettings settings = ApplicationSettings(app, nullptr);
     AppendSummary(report, settings);
     try {
-        const tal::imemstream resource = payload::open_payload(tal::language_module());
-        PayloadCheck payload(resource.data(), resource.size());
         InstallationRun run(std::move(settings), app.m_previousLog, app.m_instanceLock, report);
         app.m_bInstalled = run.Run(payload);
         if (app.m_bInstalled)

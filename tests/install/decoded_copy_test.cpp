@@ -118,13 +118,13 @@ TEST(DecodedCopy, ThePayloadCheckKeepsTheDecodedBytesOfASoundPayload)
         {
             PayloadCheck check(damaged.data(), damaged.size());
             if (background)
-                check.Start();
+                check.Start(THREAD_PRIORITY_BELOW_NORMAL);
             EXPECT_FALSE(check.Sound());
             EXPECT_EQ(copies_in(temporary).size(), before);
         }
         PayloadCheck check(sound.data(), sound.size());
         if (background)
-            check.Start();
+            check.Start(THREAD_PRIORITY_BELOW_NORMAL);
         ASSERT_TRUE(check.Sound());
         EXPECT_EQ(copies_in(temporary).size(), before + 1);
         {

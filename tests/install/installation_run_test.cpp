@@ -560,7 +560,7 @@ TEST_F(InstallationRunTest, TheArchiveTestsResultIsAwaitedWhereverItRuns)
                 return good;
             });
             if (state != test_state::never_started)
-                payload.Start();
+                payload.Start(THREAD_PRIORITY_BELOW_NORMAL);
             if (state == test_state::ended) {
                 for (int i = 0; i < 2000 && !ended; ++i)
                     ::Sleep(10);

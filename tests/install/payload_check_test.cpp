@@ -53,7 +53,7 @@ TEST(PayloadCheck, TellsSoundFromDamagedWithOrWithoutABackgroundTest)
             SCOPED_TRACE(testing::Message() << c.name << (background ? ", in the background" : ", in line"));
             PayloadCheck check(c.bytes.data(), c.bytes.size());
             if (background)
-                check.Start();
+                check.Start(THREAD_PRIORITY_BELOW_NORMAL);
             EXPECT_EQ(check.Sound(), c.expected);
             // Asked again, the same answer.
             EXPECT_EQ(check.Sound(), c.expected);
@@ -79,16 +79,18 @@ TEST(PayloadCheck, TheTestReadsASeekableSource)
         SCOPED_TRACE(background ? "in the background" : "in line");
         PayloadCheck check(bytes.data(), bytes.size(), seeks);
         if (background)
-            check.Start();
+            check.Start(THREAD_PRIORITY_BELOW_NORMAL);
         EXPECT_TRUE(check.Sound());
     }
 }
 
-TEST(PayloadCheck, TestsOnceOnABelowNormalThreadWhenStarted)
+TEST(PayloadCheck, TestsOnceOnAThreadOfTheAskedPriorityWhenStarted)
 {
     const std::string bytes = sound_archive();
-    for (const bool background : {false, true}) {
-        SCOPED_TRACE(background ? "started" : "not started");
+    // Not started, then started beside a window and without one.
+    for (const int asked : {THREAD_PRIORITY_ERROR_RETURN, THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL}) {
+        const bool background = asked != THREAD_PRIORITY_ERROR_RETURN;
+        SCOPED_TRACE(testing::Message() << "priority " << asked);
         int calls = 0;
         DWORD thread = 0;
         int priority = THREAD_PRIORITY_ERROR_RETURN;
@@ -99,16 +101,16 @@ TEST(PayloadCheck, TestsOnceOnABelowNormalThreadWhenStarted)
             return payload::test_archive(source);
         });
         if (background) {
-            check.Start();
-            check.Start();
+            check.Start(asked);
+            check.Start(THREAD_PRIORITY_HIGHEST);
         }
         EXPECT_TRUE(check.Sound());
         EXPECT_TRUE(check.Sound());
-        check.Start();
+        check.Start(THREAD_PRIORITY_BELOW_NORMAL);
         EXPECT_EQ(calls, 1);
         if (background) {
             EXPECT_NE(thread, ::GetCurrentThreadId());
-            EXPECT_EQ(priority, THREAD_PRIORITY_BELOW_NORMAL);
+            EXPECT_EQ(priority, asked);
         } else {
             EXPECT_EQ(thread, ::GetCurrentThreadId());
         }
@@ -127,7 +129,7 @@ TEST(PayloadCheck, WaitingForTheBackgroundTestPumpsMessages)
         released_by_timer = ::WaitForSingleObject(released.get(), 20000) == WAIT_OBJECT_0;
         return payload::test_archive(source);
     });
-    check.Start();
+    check.Start(THREAD_PRIORITY_BELOW_NORMAL);
     ASSERT_NE(::SetTimer(nullptr, 0, 50, set_timer_event), 0u);
     EXPECT_TRUE(check.Sound());
     EXPECT_TRUE(released_by_timer);
@@ -151,7 +153,7 @@ TEST(PayloadCheck, GoingAwayWhileTestingEndsTheTestEarly)
             }
             return true;
         });
-        check.Start();
+        check.Start(THREAD_PRIORITY_BELOW_NORMAL);
         ASSERT_EQ(::WaitForSingleObject(reading.get(), 20000), WAIT_OBJECT_0);
     }
     EXPECT_GT(read.load(), 0u);
